@@ -33,6 +33,12 @@ Platform& Current() {
   return *g_current;
 }
 
+std::shared_ptr<Platform> CurrentShared() {
+  std::lock_guard<std::mutex> lock(g_mutex);
+  if (!g_current) g_current = Choose();
+  return g_current;
+}
+
 void SetCurrentForTesting(std::shared_ptr<Platform> platform) {
   std::lock_guard<std::mutex> lock(g_mutex);
   g_current = std::move(platform);

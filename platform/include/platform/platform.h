@@ -104,6 +104,10 @@ class Platform {
 // backend. Chosen on first use.
 Platform& Current();
 
+// The same platform, shared: a worker thread that may outlive its caller keeps
+// the platform it runs on alive with this.
+std::shared_ptr<Platform> CurrentShared();
+
 // Tests replace the platform for the rest of the process (nullptr restores
 // the environment's choice on next use).
 void SetCurrentForTesting(std::shared_ptr<Platform> platform);
