@@ -14,6 +14,7 @@
 
 #include <cstdint>
 #include <list>
+#include <memory>
 #include <vector>
 
 #include "hwscope/hwscope.h"
@@ -124,6 +125,9 @@ struct DeviceState {
   std::uint8_t legacySmart = 0;
 };
 
+struct VolumeMapping;      // enumeration/volume_mapping.h
+struct AcquisitionWorker;  // acquisition/device_worker.h
+
 class CSMARTInfo {
  public:
   CSMARTInfo();
@@ -165,6 +169,9 @@ class CSMARTInfo {
   int GetNumDetectedDrives();
   int GetPhysicalDeviceIDFirst();
   int GetPhysicalDeviceIDNext();
+  // Maps one drive letter to device numbers on a worker bounded by the init
+  // timeout; 0, 234 (more extents than the reply holds), -1 or the worker's code.
+  int GetPhysicalDeviceID(wchar_t letter, int* count, int* ids, int capacity);
 
   // ---- acquisition/ ------------------------------------------------------
   void InitVars();
@@ -173,6 +180,9 @@ class CSMARTInfo {
   int GetNumSmartDevices();
   int GetSmartDeviceIDFirst();
   int GetSmartDeviceIDNext();
+  // Opens "\\.\PhysicalDrive%d" into the device's handle slot unless open.
+  int OpenSMARTNT(int device, bool logFailure);
+  int GetSMARTInfoNT(int flag);
 
   // ---- history/ and estimation/ -----------------------------------------
   int RecordTECData(int device);
@@ -208,6 +218,10 @@ class CSMARTInfo {
   std::size_t smartDeviceIter = 0;
   std::vector<int> physicalDeviceIds;  // physical device list
   std::size_t physicalDeviceIter = 0;
+  // Worker records. A worker owns its record jointly with the engine and
+  // writes nothing else, so one that overruns its budget can be left behind.
+  std::shared_ptr<VolumeMapping> volumeMappings[26];
+  std::shared_ptr<AcquisitionWorker> acquisitionWorkers[kMaxDevices];
 };
 
 }  // namespace hwscope
