@@ -1,6 +1,8 @@
 // Keys of the library string table; the value is the key index.
 #pragma once
 
+#include "common/key_entry.h"
+
 namespace hwscope::strings {
 
 enum HwKey : int {
@@ -547,5 +549,7 @@ inline constexpr int kHwKeyCount = 537;
 
 // Key names in index order.
 extern const char* const kHwKeyNames[kHwKeyCount];
+// (name, index) pairs in index order, the vocabulary of the string file.
+extern const common::KeyEntry kHwKeyTable[kHwKeyCount];
 
 }  // namespace hwscope::strings

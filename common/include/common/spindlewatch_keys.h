@@ -1,6 +1,8 @@
 // Keys of the application string table; the value is the key index.
 #pragma once
 
+#include "common/key_entry.h"
+
 namespace sw {
 
 enum AppKey : int {
@@ -354,5 +356,7 @@ inline constexpr int kAppKeyCount = 344;
 
 // Key names in index order.
 extern const char* const kAppKeyNames[kAppKeyCount];
+// (name, index) pairs in index order, the vocabulary of the string file.
+extern const common::KeyEntry kAppKeyTable[kAppKeyCount];
 
 }  // namespace sw
