@@ -52,10 +52,96 @@ extern "C" {
 #define HWSCOPE_E_NOT_IMPLEMENTED (-99999)
 
 /* The 192-byte device info record of HwscopeDll_Smart_GetDeviceInfo.
- * Offsets are fixed; every byte not named is zero. */
+ * Offsets are fixed (noted per field); every reserved byte is zero. "Wn" is
+ * word n of the drive's IDENTIFY DEVICE data, "Wn.b" bit b of it; flags are
+ * 0 or 1. For NVMe drives only offsets 0 to 23, 34 and the three strings are
+ * filled. */
+#pragma pack(push, 1)
 typedef struct HwscopeDeviceInfo {
-  unsigned char bytes[192];
+  unsigned char scsiPathId;               /* 0 */
+  unsigned char scsiTargetId;             /* 1 */
+  unsigned char scsiLun;                  /* 2 */
+  unsigned char busType;                  /* 3: storage bus type, low byte */
+  unsigned char reserved4[4];             /* 4 */
+  unsigned long long cylinders;           /* 8 */
+  unsigned short bytesPerSector;          /* 16 */
+  unsigned short sectorsPerTrack;         /* 18 */
+  unsigned short tracksPerCylinder;       /* 20 */
+  unsigned short logicalSectorSize;       /* 22 */
+  unsigned short physicalSectorSize;      /* 24: bytes per sector << (W106 & 15) */
+  unsigned char reserved26[2];            /* 26 */
+  unsigned int bufferSize;                /* 28: W21 * 512 */
+  unsigned short word22;                  /* 32 */
+  unsigned short rotationRate;            /* 34: W217, NVMe 1 (non-rotating) */
+  unsigned short majorVersion;            /* 36: W80 */
+  unsigned short transportMajorVersion;   /* 38: W222 */
+  unsigned long long userSectors;         /* 40: W60-61, or W100-103 when large */
+  char serialNumber[20];                  /* 48: as stored, not terminated */
+  unsigned char reserved68;               /* 68 */
+  char firmwareRevision[8];               /* 69 */
+  unsigned char reserved77;               /* 77 */
+  char modelNumber[40];                   /* 78 */
+  unsigned char reserved118;              /* 118 */
+  unsigned char worldWideName[8];         /* 119: W108-111 in word order */
+  unsigned char smartSupported;           /* 127: W82.0 */
+  unsigned char smartEnabled;             /* 128: W85.0 */
+  unsigned char selfTestSupported;        /* 129: W84.1 */
+  unsigned char errorLogSupported;        /* 130: W84.0 */
+  unsigned char lbaSupported;             /* 131: W49.9 */
+  unsigned char iordySupported;           /* 132: W49.11 */
+  unsigned char word69Bit15;              /* 133: W69.15 */
+  unsigned char dmaSupported;             /* 134: W49.8 */
+  unsigned char multiwordDmaSupported;    /* 135: W63 bits 2-0 */
+  unsigned char multiwordDmaSelected;     /* 136: W63 bits 10-8 */
+  unsigned char ultraDmaSupported;        /* 137: W88 bits 6-0 */
+  unsigned char ultraDmaSelected;         /* 138: W88 bits 14-8 */
+  unsigned char pioModesSupported;        /* 139: W64 low byte */
+  unsigned char serialAta;                /* 140: W76 neither 0 nor 0xFFFF */
+  unsigned char reserved141;              /* 141 */
+  unsigned short sataCapabilities;        /* 142: W76 */
+  unsigned short sataFeaturesSupported;   /* 144: W78 */
+  unsigned short sataFeaturesEnabled;     /* 146: W79 */
+  unsigned char trustedComputing;         /* 148: W48.0 */
+  unsigned char hpaSupported;             /* 149: W82.10 */
+  unsigned char readLookAheadSupported;   /* 150: W82.6 */
+  unsigned char readLookAheadEnabled;     /* 151: W85.6 */
+  unsigned char writeCacheSupported;      /* 152: W82.5 */
+  unsigned char writeCacheEnabled;        /* 153: W85.5 */
+  unsigned char powerManagementSupported; /* 154: W82.3 */
+  unsigned char securitySupported;        /* 155: W82.1 */
+  unsigned char securityEnabled;          /* 156: W85.1 */
+  unsigned char dcoSupported;             /* 157: W83.11 */
+  unsigned char lba48Supported;           /* 158: W83.10 */
+  unsigned char aamSupported;             /* 159: W83.9 */
+  unsigned char aamEnabled;               /* 160: W86.9 */
+  unsigned char aamRecommended;           /* 161: W94 high byte */
+  unsigned char aamCurrent;               /* 162: W94 low byte */
+  unsigned char puisSupported;            /* 163: W83.5 */
+  unsigned char puisEnabled;              /* 164: W86.5 */
+  unsigned char apmSupported;             /* 165: W83.3 */
+  unsigned char apmEnabled;               /* 166: W86.3 */
+  unsigned char apmLevel;                 /* 167: W91 low byte */
+  unsigned char cfaSupported;             /* 168: W83.2 */
+  unsigned char gplSupported;             /* 169: W84.5 */
+  unsigned char streamingSupported;       /* 170: W84.4 */
+  unsigned char mediaCardSupported;       /* 171: W84.3 */
+  unsigned char word87Bit3;               /* 172: W87.3 */
+  unsigned char epcSupported;             /* 173: W119.7 */
+  unsigned char epcEnabled;               /* 174: W120.7 */
+  unsigned char senseDataSupported;       /* 175: W119.6 */
+  unsigned char senseDataEnabled;         /* 176: W120.6 */
+  unsigned char freeFallSupported;        /* 177: W119.5 */
+  unsigned char freeFallEnabled;          /* 178: W120.5 */
+  unsigned char writeReadVerifySupported; /* 179: W119.1 */
+  unsigned char writeReadVerifyEnabled;   /* 180: W120.1 */
+  unsigned char trimSupported;            /* 181: W169.0 */
+  unsigned short sctSupported;            /* 182: W206.0 */
+  unsigned char word214Bit4;              /* 184: W214.4 */
+  unsigned char word214Bit0;              /* 185: W214.0 */
+  unsigned char word214Bit1;              /* 186: W214.1 */
+  unsigned char reserved187[5];           /* 187 */
 } HwscopeDeviceInfo;
+#pragma pack(pop)
 
 /* Value selectors of HwscopeDll_Smart_GetSmartAttributeByID. */
 #define HWSCOPE_VALUE_CURRENT 1
