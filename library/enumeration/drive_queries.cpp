@@ -86,7 +86,9 @@ int CSMARTInfo::GetDriveLetterFromDriveNum(wchar_t* letter, int driveNumber) {
 int CSMARTInfo::GetVolumeCapacity(int* megabytes, int driveNumber) {
   if (driveNumber < 0 || driveNumber >= kMaxDriveRows) return HWSCOPE_E_BAD_DRIVE;
   if (megabytes == nullptr) return HWSCOPE_E_BUFFER;
-  const wchar_t letter = drives[driveNumber].driveLetter;
+  // The row's letter; a letter row that was never built still names its volume.
+  wchar_t letter = drives[driveNumber].driveLetter;
+  if (letter == 0 && driveNumber < kFirstDiskRow) letter = static_cast<wchar_t>(L'A' + driveNumber);
   platform::Platform& os = platform::Current();
   std::uint64_t total = 0;
   std::uint64_t freeBytes = 0;
