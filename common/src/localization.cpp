@@ -159,14 +159,10 @@ bool NextToken(const std::wstring& s, std::size_t& pos, std::wstring& token) {
   return true;
 }
 
-// True when `text` (which starts with the opening quote) ends with a
-// closing quote that is not escaped by a backslash.
-bool EndsWithClosingQuote(const std::wstring& text) {
-  if (text.size() < 2 || text.back() != L'"') return false;
-  std::size_t backslashes = 0;
-  for (std::size_t i = text.size() - 1; i > 1 && text[i - 1] == L'\\'; --i) ++backslashes;
-  return backslashes % 2 == 0;
-}
+// True when `text` (which starts with the opening quote) has its closing
+// quote: a quote that ends a comma-separated piece. A backslash before it
+// does not escape it, so a text may end in a backslash.
+bool EndsWithClosingQuote(const std::wstring& text) { return text.size() >= 2 && text.back() == L'"'; }
 
 }  // namespace
 
