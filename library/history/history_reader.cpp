@@ -1,0 +1,155 @@
+#include "history/history_reader.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+
+#include "frame/log.h"
+
+namespace hwscope::history {
+
+namespace {
+
+// errno of a failed call, never 0 in a log line.
+int LastErrno() { return errno ? errno : EIO; }
+
+}  // namespace
+
+HistoryReader::~HistoryReader() {
+  if (fd_ >= 0) close(fd_);
+}
+
+int HistoryReader::Open(const std::string& path, const char* op, bool countTexts) {
+  op_ = op;
+  if (access(path.c_str(), F_OK) != 0) {
+    int e = LastErrno();
+    if (countTexts)
+      Logf("Func %s: Line %d for _waccess(), err = %d.  GetLastError() = %d, \"%s\"", op, __LINE__,
+           -1, e, std::strerror(e));
+    else
+      Logf("Error <%s:%d>, error code: %d \"%s\"", op, __LINE__, e, std::strerror(e));
+    return kNoHistory;
+  }
+  if (access(path.c_str(), R_OK) != 0) {
+    int e = LastErrno();
+    if (countTexts)
+      Logf("Func %s: Line %d for _waccess(), err = %d.  GetLastError() = %d, \"%s\"", op, __LINE__,
+           -1, e, std::strerror(e));
+    else
+      Logf("Error <%s:%d>, error code: %d \"%s\"", op, __LINE__, e, std::strerror(e));
+    return kNotReadable;
+  }
+  // Non-blocking so that a FIFO in the file's place cannot hang the caller.
+  fd_ = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+  struct stat st {};
+  if (fd_ >= 0 && (fstat(fd_, &st) != 0 || !S_ISREG(st.st_mode))) {
+    errno = S_ISDIR(st.st_mode) ? EISDIR : EINVAL;
+    int e = errno;
+    close(fd_);
+    fd_ = -1;
+    errno = e;
+  }
+  if (fd_ < 0) {
+    int e = LastErrno();
+    if (countTexts)
+      Logf("Func %s: Line %d for fopen(), err = %d.  GetLastError() = %d, \"%s\"", op, __LINE__, -1,
+           e, std::strerror(e));
+    else
+      Logf("Error <%s:%d>, error code: %d \"%s\"", op, __LINE__, e, std::strerror(e));
+    return kOpenFailed;
+  }
+  size_ = st.st_size;
+  reader_ = std::make_unique<ChunkReader>(fd_, size_);
+  const std::uint8_t* header = reader_->Get(0, kHeaderSize);
+  if (!header) {
+    int e = LastErrno();
+    Logf("Error <%s:%d>, error code: %d \"%s\"", op, __LINE__, e, std::strerror(e));
+    return kOpenFailed;
+  }
+  if (!HeaderValid(header)) {
+    if (countTexts)
+      Logf("Error <%s:%d>, Header not SMDL: %d", op, __LINE__, kBadHeader);
+    else
+      Logf("Error <%s:%d>, error code: %d", op, __LINE__, kBadHeader);
+    return kBadHeader;
+  }
+  setCount_ = GetU32(header + kCountOffset);
+  std::uint8_t footer[kFooterSize];
+  if (size_ < static_cast<std::int64_t>(kFooterSize) ||
+      pread(fd_, footer, kFooterSize, size_ - static_cast<std::int64_t>(kFooterSize)) !=
+          static_cast<ssize_t>(kFooterSize)) {
+    int e = LastErrno();
+    Logf("Error <%s:%d>, error code: %d \"%s\"", op, __LINE__, e, std::strerror(e));
+    return kReadFailed;
+  }
+  if (!FooterValid(footer)) {
+    if (countTexts)
+      Logf("Error <%s:%d>, FOOTER not LDMS: %d", op, __LINE__, kBadFooter);
+    else
+      Logf("Error <%s:%d>, error code: %d", op, __LINE__, kBadFooter);
+    return kBadFooter;
+  }
+  return kOk;
+}
+
+int HistoryReader::Walk(std::uint32_t limit, const std::function<int(const SetView&)>& visit,
+                        const std::function<void(std::uint32_t)>& unreadable) {
+  int status = kOk;
+  std::int64_t offset = static_cast<std::int64_t>(kHeaderSize);
+  for (std::uint32_t k = 0; k < limit; ++k) {
+    const std::uint8_t* p = reader_->Get(offset, kSetHeaderSize);
+    if (!p) {
+      // The offset stays where it is, so every later set header is the same
+      // unreadable range: report it once for all of them.
+      Logf("Error <%s:%d>, error code: %d \"%s\" (data sets %u to %u)", op_, __LINE__, EIO,
+           std::strerror(EIO), k, limit - 1);
+      if (unreadable) unreadable(k);
+      return kReadFailed;
+    }
+    SetView set;
+    set.index = k;
+    set.header = DecodeSetHeader(p);
+    set.recordsOffset = offset + static_cast<std::int64_t>(kSetHeaderSize);
+    status = visit(set);
+    offset = set.recordsOffset + static_cast<std::int64_t>(kRecordSize) * set.header.recordCount;
+  }
+  return status;
+}
+
+int HistoryReader::ForEachRecord(const SetView& set, const std::function<bool(const Record&)>& each) {
+  std::int64_t offset = set.recordsOffset;
+  for (std::uint32_t j = 0; j < set.header.recordCount; ++j, offset += kRecordSize) {
+    const std::uint8_t* p = reader_->Get(offset, kRecordSize);
+    if (!p) {
+      Logf("Error <%s:%d>, error code: %d \"%s\" (data set %u, record %u)", op_, __LINE__, EIO,
+           std::strerror(EIO), set.index, j);
+      return kReadFailed;
+    }
+    if (!each(DecodeRecord(p))) break;
+  }
+  return kOk;
+}
+
+int HistoryReader::FindRecord(const SetView& set, int id, Record* record, bool* found) {
+  *found = false;
+  std::int64_t offset = set.recordsOffset;
+  for (std::uint32_t j = 0; j < set.header.recordCount; ++j, offset += kRecordSize) {
+    const std::uint8_t* p = reader_->Get(offset, kRecordSize);
+    if (!p) {
+      Logf("Error <%s:%d>, error code: %d \"%s\" (data set %u, record %u)", op_, __LINE__, EIO,
+           std::strerror(EIO), set.index, j);
+      return kReadFailed;
+    }
+    if (p[0] == id) {
+      *record = DecodeRecord(p);
+      *found = true;
+      return kOk;
+    }
+  }
+  return kOk;
+}
+
+}  // namespace hwscope::history
