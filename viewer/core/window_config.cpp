@@ -156,10 +156,12 @@ TWindowConfig ComputeWindowConfig(const TBookSettings& s, const TWindowState& wi
       else if (H > mon->bounds.height) H = mon->bounds.height;
 
       c.minHeight = c.minWidth;
-      const bool barShown = hasMainMenu && window.menuBarVisible;
+      // Everything above and below the browser: the frame plus the menu bar,
+      // which sits inside the client area and is shown when the book has a
+      // main menu.
       const int frameWidth = window.bounds.width - window.clientWidth;
       const int chromeHeight =
-          window.bounds.height - window.clientHeight - (barShown ? window.menuBarHeight : 0);
+          window.bounds.height - window.clientHeight + (hasMainMenu ? window.menuBarHeight : 0);
 
       c.forceAspectRatio = static_cast<float>(s.Number(u"AspectRatio", 0) / 10000.0);
       const float ratio = c.forceAspectRatio;
