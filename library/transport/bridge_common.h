@@ -1,0 +1,24 @@
+// Steps the three USB-to-ATA bridge transports share.
+#pragma once
+
+#include <cstdint>
+
+#include "transport/scsi_request.h"
+
+namespace hwscope::transport {
+
+// Reads the bridge's task-file reply (CDB `cdb`, `length` bytes) and fills
+// the return-register block. `name` is the transport's name for the exit
+// lines "(3)" (device control) and "(4)" (SCSI status). `layout` picks the
+// register positions: 8-byte Cypress/Sunplus replies or 16-byte JMicron
+// bridge memory. *ataError is set when the status register has ERR set.
+enum class TaskFileLayout { kEightBytes, kJMicronMemory };
+bool ReadBridgeTaskFile(platform::Handle device, const char* name, const std::uint8_t* cdb,
+                        std::uint8_t cdbLength, std::uint32_t length, TaskFileLayout layout,
+                        void* returnRegs, std::uint32_t* returnRegsSize, bool* ataError);
+
+// The JMicron port probe: reads bridge register 0x720F. Returns false (with
+// the exit line of `name`) when the bridge does not answer.
+bool ProbeJMicronPort(platform::Handle device, const char* name, bool* secondPort);
+
+}  // namespace hwscope::transport
