@@ -27,10 +27,10 @@ std::wstring Widen(const char* ascii) {
 class WideReader {
  public:
   explicit WideReader(std::FILE* f) : f_(f) {
-    int b0 = std::fgetc(f_);
-    int b1 = b0 == EOF ? EOF : std::fgetc(f_);
+    int b0 = FileByte();
+    int b1 = b0 == EOF ? EOF : FileByte();
     if (b0 == 0xEF && b1 == 0xBB) {
-      int b2 = std::fgetc(f_);
+      int b2 = FileByte();
       if (b2 == 0xBF) {
         utf8_ = true;
         return;
@@ -62,7 +62,16 @@ class WideReader {
       --npending_bytes_;
       return pending_bytes_[0];
     }
-    return std::fgetc(f_);
+    return FileByte();
+  }
+
+  int FileByte() {
+    if (pos_ == len_) {
+      len_ = std::fread(buf_, 1, sizeof buf_, f_);
+      pos_ = 0;
+      if (len_ == 0) return EOF;
+    }
+    return buf_[pos_++];
   }
 
   long Unit16() {
@@ -122,6 +131,9 @@ class WideReader {
   }
 
   std::FILE* f_;
+  unsigned char buf_[4096];
+  std::size_t pos_ = 0;
+  std::size_t len_ = 0;
   bool utf8_ = false;
   long first_unit_ = -2;  // -2: none held
   long pushback_ = -2;
@@ -227,27 +239,45 @@ int Localization::Load(const std::string& path) {
   return Load(FromUtf8(path).c_str());
 }
 
-int Localization::Load(const wchar_t* path) {
+bool Localization::Prepare() {
   if (!keys_) {
     SetError(L"String Map Not Assigned");
-    return 0;
+    return false;
   }
   FreeTexts();
   texts_ = new (std::nothrow) wchar_t*[key_count_ > 0 ? key_count_ : 1];
   if (!texts_) {
     Fail(L"Failed to allocate memory for array of string pointers.", kTitleMemory);
-    return 0;
+    return false;
   }
   for (int i = 0; i < key_count_; ++i) texts_[i] = nullptr;
+  return true;
+}
 
-  std::wstring shown_path = path ? path : L"";
+int Localization::Load(const wchar_t* path) {
+  if (!Prepare()) return 0;
   std::FILE* f = path ? std::fopen(ToUtf8(path).c_str(), "rb") : nullptr;
   if (!f) {
-    Fail(L"Failed to open " + shown_path +
+    Fail(L"Failed to open " + std::wstring(path ? path : L"") +
              L" file at the specified path.\nPlease check the file exists or reinstall the software.",
          kTitleOpen);
     return 0;
   }
+  int result = Parse(f);
+  std::fclose(f);
+  return result;
+}
+
+int Localization::Load(std::FILE* f) {
+  if (!Prepare()) return 0;
+  if (!f) {
+    Fail(L"Failed to open the file.", kTitleOpen);
+    return 0;
+  }
+  return Parse(f);
+}
+
+int Localization::Parse(std::FILE* f) {
   WideReader in(f);
   int result = -1;
   int line = 0;
@@ -301,7 +331,6 @@ int Localization::Load(const wchar_t* path) {
     delete[] texts_[index];  // the last occurrence of a key wins
     texts_[index] = copy;
   }
-  std::fclose(f);
   if (result == -1 && key_count_ > 0) {
     for (int i = 0; i < key_count_; ++i) {
       if (texts_[i]) continue;

@@ -8,6 +8,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdio>
 #include <string>
 
 #include "common/key_entry.h"
@@ -39,6 +40,8 @@ class Localization {
   // parse error, or the number of lines read when a key is left undefined.
   int Load(const wchar_t* path);
   int Load(const std::string& path);
+  // Load from a stream opened for binary reading; the caller closes it.
+  int Load(std::FILE* file);
 
   // The text of a key, or null (the last error text says why).
   const wchar_t* GetString(int index);
@@ -54,7 +57,8 @@ class Localization {
   virtual void OnLoaded() {}
 
  private:
-  int LoadLines(const std::wstring& content, const wchar_t* path);
+  bool Prepare();
+  int Parse(std::FILE* file);
   int FindKey(const std::wstring& key, int& search_start) const;
   void FreeTexts();
   void SetError(const std::wstring& text);
