@@ -75,14 +75,11 @@ void GetPhysicalDeviceIDThread(VolumeMapping& record) {
   } else {
     const std::uint32_t error = ok ? static_cast<std::uint32_t>(platform::kErrorInvalidFunction) : os.LastError();
     Logf("IOCTL_VOLUME_GET_VOLUME_DISK_EXTENTS failed - %d", static_cast<int>(error));
-    if (error == kMoreData && returned >= kExtentsHeader) {
+    if (error == kMoreData) {
+      // The partial reply still holds the number of extents.
       record.extentCount = static_cast<int>(std::min<std::uint32_t>(ReadU32(reply), 0x7FFFFFFF));
       Logf("%s[%d]: volDiskExt.NumberOfDiskExtents = %d", "GetPhysicalDeviceIDThread", 102,
            record.extentCount);
-      record.result = kMoreData;
-    } else if (error == kMoreData) {
-      // The count did not come back either: nothing to report but the error.
-      record.extentCount = 0;
       record.result = kMoreData;
     } else {
       record.result = -1;
