@@ -119,22 +119,23 @@ int HistoryReader::Walk(std::uint32_t limit, const std::function<int(const SetVi
   return status;
 }
 
-int HistoryReader::ForEachRecord(const SetView& set, const std::function<bool(const Record&)>& each) {
-  std::int64_t offset = set.recordsOffset;
-  for (std::uint32_t j = 0; j < set.header.recordCount; ++j, offset += kRecordSize) {
-    const std::uint8_t* p = reader_->Get(offset, kRecordSize);
-    if (!p) {
-      Logf("Error <%s:%d>, error code: %d \"%s\" (data set %u, record %u)", op_, __LINE__, EIO,
-           std::strerror(EIO), set.index, j);
-      return kReadFailed;
-    }
-    if (!each(DecodeRecord(p))) break;
-  }
-  return kOk;
-}
-
 int HistoryReader::FindRecord(const SetView& set, int id, Record* record, bool* found) {
   *found = false;
+  // A set of ordinary size is looked at in one piece; only a set whose
+  // records run out of the file or past the buffer goes record by record.
+  const std::uint64_t regionSize = static_cast<std::uint64_t>(kRecordSize) * set.header.recordCount;
+  if (regionSize <= ChunkReader::kBufferSize) {
+    if (const std::uint8_t* p = reader_->Get(set.recordsOffset, static_cast<std::size_t>(regionSize))) {
+      for (std::uint32_t j = 0; j < set.header.recordCount; ++j, p += kRecordSize) {
+        if (p[0] == id) {
+          *record = DecodeRecord(p);
+          *found = true;
+          return kOk;
+        }
+      }
+      return kOk;
+    }
+  }
   std::int64_t offset = set.recordsOffset;
   for (std::uint32_t j = 0; j < set.header.recordCount; ++j, offset += kRecordSize) {
     const std::uint8_t* p = reader_->Get(offset, kRecordSize);

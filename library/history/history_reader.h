@@ -52,10 +52,6 @@ class HistoryReader {
   // 0 with *found false when the set has none; -5003 when a record before
   // the match lies outside the file.
   int FindRecord(const SetView& set, int id, Record* record, bool* found);
-  // Calls `each` for every record of the set that can be read, in order,
-  // until it returns false. Returns -5003 when the set's records run past
-  // the end of the file.
-  int ForEachRecord(const SetView& set, const std::function<bool(const Record&)>& each);
 
  private:
   int fd_ = -1;
