@@ -150,7 +150,7 @@ if [ $rc -eq 124 ]; then
 fi
 
 sed -n '/=====BEGIN RESULTS=====/,/=====END RESULTS=====/p' "$RUN/results.txt" | sed '1d;$d' | tr -d '\r' \
-  | base64 -d 2>/dev/null | (cd "$RUN" && tar xf -) || true
+  | base64 -d 2>/dev/null | (cd "$RUN" && tar xmf -) || true
 if ! [ -f "$RUN/out/probe.json" ]; then
   echo "FAIL: the VM sent no results"
   tail -n 40 "$RUN/console.log"
