@@ -36,6 +36,16 @@ std::unique_ptr<TQzLzhArchive> TQzLzhArchive::CreateFromFile(const std::string& 
   return std::make_unique<TQzLzhArchive>(aFile);
 }
 
+bool TQzLzhArchive::OpenBookMemory(TBytes data) {
+  FSystem.clear();
+  FTopicList.clear();
+  FMaplist.clear();
+  FIcon.clear();
+  FOpen = OpenMemory(std::move(data));
+  if (FOpen) LoadSystemEntries();
+  return FOpen;
+}
+
 void TQzLzhArchive::LoadSystemEntries() {
   SetCached(true);
   if (ContainsFile(u"favicon.ico")) {

@@ -17,6 +17,8 @@ class TQzLzhArchive : public TQzFile {
   // An archive with nothing open (FOpen false).
   TQzLzhArchive();
   static std::unique_ptr<TQzLzhArchive> CreateFromFile(const std::string& aFile);
+  // Opens a book held in memory (no independent reads); returns FOpen.
+  bool OpenBookMemory(TBytes data);
 
   std::vector<std::u16string> FSystem;     // lines of "#SYSTEM"
   std::vector<std::u16string> FTopicList;  // lines of "#TOPICS"
