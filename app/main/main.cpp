@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "common/text.h"
 #include "core/app_state.h"
 #include "core/message_sink.h"
 #include "core/startup.h"
@@ -28,8 +29,8 @@ std::string OwnExecutable() {
 int ShowCrashNotice(int& argc, char** argv, const char* notice) {
   const char* title = std::getenv("SPINDLEWATCH_CRASH_TITLE");
   QtMessageSink sink(argc, argv);
-  sink.Show(QString::fromUtf8(notice).toStdWString(),
-            QString::fromUtf8(title ? title : "").toStdWString(), appcore::MessageIcon::None,
+  sink.Show(common::FromUtf8(notice),
+            common::FromUtf8(title ? title : ""), appcore::MessageIcon::None,
             appcore::MessageButtons::Ok);
   return 0;
 }
