@@ -53,6 +53,7 @@ void SetAtaAttributes(hwscope::CSMARTInfo& engine, int device,
     r.threshold[1] = static_cast<std::uint8_t>(a.threshold);
     std::swprintf(r.name, 128, L"Attribute %d", a.id);
   }
+  state.attributeList.assign(state.attributes, state.attributes + attributes.size());
 }
 
 void SetNvmeValues(hwscope::CSMARTInfo& engine, int device, const std::vector<std::uint64_t>& values) {
@@ -65,6 +66,7 @@ void SetNvmeValues(hwscope::CSMARTInfo& engine, int device, const std::vector<st
     for (int k = 0; k < 8; ++k) r.value[k] = static_cast<std::uint8_t>(values[i] >> (8 * k));
     std::swprintf(r.name, 128, L"Health value %d", static_cast<int>(i));
   }
+  state.attributeList.assign(state.attributes, state.attributes + values.size());
 }
 
 std::filesystem::path UseFreshHistoryFolder(const std::string& tag) {
