@@ -9,6 +9,7 @@
 #include <chrono>
 #include <cstdarg>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <ctime>
 #include <cwchar>
@@ -86,12 +87,11 @@ std::wstring JoinLogFileName(const std::wstring& folder) {
   return folder + L"/" + common::FromUtf8(kLogFileName);
 }
 
-// The folder used when the requested one cannot take the log file.
+// The folder used when the requested one cannot take the log file: the
+// temporary folder ($TMPDIR, else /tmp).
 std::wstring FallbackFolder() {
-  std::error_code ec;
-  std::filesystem::path temp = std::filesystem::temp_directory_path(ec);
-  if (ec || temp.empty()) temp = "/tmp";
-  std::string text = temp.string();
+  const char* tmp = std::getenv("TMPDIR");
+  std::string text = tmp != nullptr && *tmp != '\0' ? tmp : "/tmp";
   while (text.size() > 1 && text.back() == '/') text.pop_back();
   return common::FromUtf8(text);
 }
