@@ -1,6 +1,7 @@
 #include "common/localization.h"
 
 #include <atomic>
+#include <climits>
 #include <cstdio>
 #include <cwchar>
 #include <new>
@@ -284,7 +285,7 @@ int Localization::Parse(std::FILE* f) {
   int search_start = 0;
   std::wstring piece, key, token, text;
   while (ReadPiece(in, piece)) {
-    ++line;
+    if (line < INT_MAX) ++line;  // a result, so it must not wrap
     if (piece[0] == L'#' || piece == L"\n") continue;
     std::size_t pos = 0;
     if (!NextToken(piece, pos, key)) {
