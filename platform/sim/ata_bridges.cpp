@@ -140,7 +140,7 @@ ScsiOutcome SimDisk::JMicron(const ScsiCommand& cmd) {
   if (c[11] == 0xFD) {  // bridge memory read
     if (!in || !cmd.dataIn || cmd.data == nullptr || cmd.length < length || length == 0)
       return InvalidField();
-    const std::uint32_t address = (static_cast<std::uint32_t>(c[5]) << 8) | c[6];
+    const std::uint32_t address = (static_cast<std::uint32_t>(c[6]) << 8) | c[7];
     std::memset(cmd.data, 0, length);
     for (std::uint32_t i = 0; i < length; ++i) {
       const std::uint32_t a = address + i;

@@ -127,6 +127,7 @@ struct Reader {
 
   bool BridgeName(const json& d, const std::string& at, Bridge* bridge) {
     static const std::pair<const char*, Bridge> kBridges[] = {
+        {"none", Bridge::kNone},
         {"native", Bridge::kNative},
         {"sat", Bridge::kSat},
         {"cypress", Bridge::kCypress},
@@ -219,7 +220,7 @@ struct Reader {
     }
     if (!Bus(d, p, &out->bus) || !BridgeName(d, p, &out->bridge)) return false;
     const bool nvmeBridge = out->bridge >= Bridge::kSamsungNvme;
-    if (nvmeBridge != (out->kind == DriveKind::kNvme))
+    if (out->bridge != Bridge::kNone && nvmeBridge != (out->kind == DriveKind::kNvme))
       return Fail(p + "bridge", out->kind == DriveKind::kNvme
                                     ? "an NVMe drive needs an NVMe bridge"
                                     : "an ATA drive needs an ATA bridge");

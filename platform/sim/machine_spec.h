@@ -14,6 +14,7 @@ enum class DriveKind { kAta, kNvme };
 
 // How the drive is reached; each answers only its own protocol.
 enum class Bridge {
+  kNone,             // plain SCSI disk (USB stick, card reader): no ATA or NVMe access
   kNative,           // disk driver: native SMART and ATA pass-through requests
   kSat,              // SCSI/ATA translation
   kCypress,          // Cypress ATACB
