@@ -242,15 +242,21 @@ void ShowNotice(const Text& notice) {
   }
 }
 
+// Ends the process with the default action of the signal (the signal is
+// blocked while its handler runs, so it is let through first).
+[[noreturn]] void EndWithSignal(int sig) {
+  signal(sig, SIG_DFL);
+  sigset_t set;
+  sigemptyset(&set);
+  sigaddset(&set, sig);
+  sigprocmask(SIG_UNBLOCK, &set, nullptr);
+  raise(sig);
+  _exit(128 + sig);
+}
+
 void OnCrash(int sig, siginfo_t* info, void*) {
-  if (g_inHandler) {  // a crash inside the handler: end at once
-    signal(sig, SIG_DFL);
-    raise(sig);
-    _exit(128 + sig);
-  }
+  if (g_inHandler) EndWithSignal(sig);  // a crash inside the handler
   g_inHandler = 1;
-  int savedErrno = errno;
-  (void)savedErrno;
 
   long long now = static_cast<long long>(time(nullptr)) + g_setup.utcOffset;
   long long days = now >= 0 ? now / 86400 : (now - 86399) / 86400;
@@ -294,10 +300,7 @@ void OnCrash(int sig, siginfo_t* info, void*) {
   FillTemplate(notice, written ? g_setup.noticeTemplate : g_setup.failedTemplate, name.buf,
                error);
   ShowNotice(notice);
-
-  signal(sig, SIG_DFL);
-  raise(sig);
-  _exit(128 + sig);
+  EndWithSignal(sig);
 }
 
 }  // namespace
