@@ -386,6 +386,20 @@ TEST(PageServerPorts, BusyPortsAreSkipped) {
   GTEST_SKIP() << "no three free ports in 8000..8099";
 }
 
+TEST(PageServerPorts, TwoServersNeverShareAPort) {
+  TPageServer a(TMimeTable::CreateDefault(), nullptr), b(TMimeTable::CreateDefault(), nullptr);
+  ASSERT_TRUE(a.Start());
+  ASSERT_TRUE(b.Start());
+  EXPECT_NE(a.ServerPort(), b.ServerPort());
+  EXPECT_GT(b.ServerPort(), a.ServerPort() - 1);
+  // The port of a stopped server is free again for the next one.
+  const int first = a.ServerPort();
+  a.Stop();
+  TPageServer c(TMimeTable::CreateDefault(), nullptr);
+  ASSERT_TRUE(c.Start(first, first));
+  EXPECT_EQ(c.ServerPort(), first);
+}
+
 TEST(PageServerPorts, NoFreePortFails) {
   for (int port = 8050; port <= 8099; ++port) {
     PortHolder hold(port);

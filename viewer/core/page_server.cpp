@@ -1,6 +1,7 @@
 #include "page_server.h"
 
 #include <httplib.h>
+#include <sys/socket.h>
 
 #include <chrono>
 #include <ctime>
@@ -233,6 +234,12 @@ bool TPageServer::Start(int firstPort, int lastPort) {
   fImpl = std::make_unique<Impl>();
   auto& svr = fImpl->server;
   svr.new_task_queue = [] { return new httplib::ThreadPool(16); };
+  // Only SO_REUSEADDR: the library's default SO_REUSEPORT would let a second
+  // viewer listen on the same port and take half of this one's requests.
+  svr.set_socket_options([](socket_t sock) {
+    int yes = 1;
+    ::setsockopt(sock, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
+  });
   svr.set_read_timeout(60, 0);
   svr.set_payload_max_length(kMaxRequestSize);
 
