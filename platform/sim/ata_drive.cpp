@@ -349,7 +349,7 @@ AtaResult AtaDrive::Smart(const AtaTaskFile& tf, std::uint8_t* data) {
       smartEnabled_ = false;
       return ok;
     case 0xDA:
-      if (ThresholdExceeded()) ok.lba = 0xF42C00 | (tf.lba & 0xFF);
+      if (ThresholdExceeded()) ok.lba = 0x2CF400 | (tf.lba & 0xFF);  // LBA mid F4, high 2C
       return ok;
     default:
       return Abort(tf);
