@@ -166,7 +166,9 @@ BlockDevice DescribeBlockDevice(const fs::path& root, const std::string& name) {
   auto parts = SplitPath(dev.devicePath);
   bool isVirtualTree = parts.size() >= 2 && parts[0] == "devices" && parts[1] == "virtual";
   std::string scsiType = ReadAttribute(block / "device" / "type");
-  if (isVirtualTree || ExcludedByName(name)) {
+  // A multipath NVMe namespace lives below its subsystem, not a controller.
+  bool nvmeHead = isVirtualTree && parts.size() >= 3 && parts[2] == "nvme-subsystem";
+  if ((isVirtualTree && !nvmeHead) || ExcludedByName(name)) {
     dev.kind = DeviceKind::kExcluded;
   } else if (StartsWith(name, "sr") || scsiType == "5") {
     dev.kind = DeviceKind::kOptical;
@@ -191,6 +193,20 @@ BlockDevice DescribeBlockDevice(const fs::path& root, const std::string& name) {
     fs::path ctrl = block / "device";
     fs::path ctrlResolved = fs::canonical(ctrl, ec);
     if (!ec) dev.nvmeController = ctrlResolved.filename().string();
+    if (nvmeHead && !ec) {
+      // Take the subsystem's first controller for the adapter and the order.
+      std::vector<std::string> controllers;
+      for (const auto& entry : fs::directory_iterator(ctrlResolved, ec)) {
+        std::string c = entry.path().filename().string();
+        if (IsNumbered(c, "nvme")) controllers.push_back(c);
+      }
+      std::sort(controllers.begin(), controllers.end(), HardwarePathLess);
+      if (!controllers.empty()) {
+        dev.nvmeController = controllers.front();
+        fs::path first = fs::canonical(ctrlResolved / controllers.front(), ec);
+        if (!ec) dev.devicePath = BelowSys(root, first) + "/" + name;
+      }
+    }
     dev.vendor = "NVMe";
     dev.product = ReadAttribute(ctrl / "model");
     dev.revision = ReadAttribute(ctrl / "firmware_rev");

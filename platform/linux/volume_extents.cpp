@@ -22,8 +22,12 @@ void Collect(const fs::path& root, const std::string& name, const std::vector<Bl
   fs::path resolved = fs::canonical(root / "sys" / "class" / "block" / name, ec);
   if (ec) return;
   if (fs::exists(resolved / "partition", ec)) {
-    int number = DriveNumberOf(resolved.parent_path().filename().string(), drives);
-    if (number < 0) return;
+    std::string parent = resolved.parent_path().filename().string();
+    int number = DriveNumberOf(parent, drives);
+    if (number < 0) {  // a partition of an md or dm device: the disks beneath it
+      Collect(root, parent, drives, depth + 1, out);
+      return;
+    }
     VolumeExtent e;
     e.diskNumber = number;
     e.startingOffset = ReadNumber(resolved / "start").value_or(0) * 512;

@@ -29,7 +29,7 @@ TEST_F(LinuxPlatform, DevicePaths) {
       {L"\\\\.\\PhysicalDrive4", true, 0},                          // sda
       {L"\\\\.\\physicaldrive4", true, 0},                          // names are case-blind
       {L"\\\\.\\PhysicalDrive0", false, platform::kErrorFileNotFound},  // vda: no device node here
-      {L"\\\\.\\PhysicalDrive7", false, platform::kErrorFileNotFound},  // beyond the last disk
+      {L"\\\\.\\PhysicalDrive8", false, platform::kErrorFileNotFound},  // beyond the last disk
       {L"\\\\.\\PhysicalDrive", false, platform::kErrorFileNotFound},
       {L"\\\\.\\PhysicalDrive4x", false, platform::kErrorFileNotFound},
       {L"\\\\.\\SCSI10:", true, 0},                                  // the NVMe controller's adapter

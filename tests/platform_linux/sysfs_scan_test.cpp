@@ -27,11 +27,13 @@ std::vector<std::string> Names(const std::vector<lb::BlockDevice>& devices) {
 
 TEST(PhysicalDrives, AreTheWholeDisksInHardwareOrder) {
   // Virtual devices, the optical drive and the hidden NVMe path are not
-  // physical drives; ata2 comes before ata10 though sdc is named before sdd.
+  // physical drives; ata2 comes before ata10 though sdc is named before sdd;
+  // the multipath NVMe namespace takes the place of its controller.
   EXPECT_EQ(Names(lb::PhysicalDrives(kRoot)),
-            (std::vector<std::string>{"vda", "sde", "sdb", "nvme0n1", "sda", "sdd", "sdc"}));
+            (std::vector<std::string>{"vda", "sde", "sdb", "nvme0n1", "sda", "sdd", "sdc", "nvme1n1"}));
   auto all = lb::ScanBlockDevices(kRoot);
-  EXPECT_EQ(Names(all), (std::vector<std::string>{"vda", "sde", "sdb", "nvme0n1", "sda", "sdd", "sr0", "sdc"}));
+  EXPECT_EQ(Names(all),
+            (std::vector<std::string>{"vda", "sde", "sdb", "nvme0n1", "sda", "sdd", "sr0", "sdc", "nvme1n1"}));
   EXPECT_EQ(all[6].kind, lb::DeviceKind::kOptical);
 }
 
@@ -85,11 +87,17 @@ TEST(PhysicalDrives, ScsiAddressAndNvmeController) {
   EXPECT_EQ(nvme.nvmeController, "nvme0");
   EXPECT_EQ(nvme.nvmeNamespace, 1u);
   EXPECT_EQ(nvme.revision, "2B2QEXM7");
+  lb::BlockDevice head = lb::DescribeBlockDevice(kRoot, "nvme1n1");
+  EXPECT_EQ(head.kind, lb::DeviceKind::kDisk);
+  EXPECT_EQ(head.nvmeController, "nvme1");
+  EXPECT_EQ(head.serial, "DP0001");
   // NVMe adapters are numbered after the highest SCSI host (host9).
   auto ports = lb::NvmeAdapterPorts(kRoot, lb::PhysicalDrives(kRoot));
-  ASSERT_EQ(ports.size(), 1u);
+  ASSERT_EQ(ports.size(), 2u);
   EXPECT_EQ(ports[0].first, "nvme0");
   EXPECT_EQ(ports[0].second, 10u);
+  EXPECT_EQ(ports[1].first, "nvme1");
+  EXPECT_EQ(ports[1].second, 11u);
 }
 
 TEST(PhysicalDrives, MissingTreeGivesNoDrives) {
@@ -129,6 +137,8 @@ TEST(VolumeExtents, MapVolumesToTheDisksBeneathThem) {
   std::sort(disks.begin(), disks.end());
   EXPECT_EQ(disks, (std::vector<int>{5, 6}));
   EXPECT_EQ(md[0].startingOffset, 0u);
+  auto mdPart = lb::VolumeExtents(kRoot, "md127p1", drives);  // partition of the array
+  EXPECT_EQ(mdPart.size(), 2u);
   auto whole = lb::VolumeExtents(kRoot, "sdb", drives);
   ASSERT_EQ(whole.size(), 1u);
   EXPECT_EQ(whole[0].diskNumber, 2);
