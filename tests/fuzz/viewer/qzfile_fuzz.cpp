@@ -4,28 +4,13 @@
 //   bit 1 set:   the rest is an inflated directory, deflated here and put
 //                into a container together with a few entries, so the
 //                directory parser and the entry reads see arbitrary records.
-#include <zlib.h>
-
 #include <cstddef>
 #include <cstdint>
 
+#include "book_writer.h"
 #include "qz_archive.h"
 
 namespace {
-
-bookloom::TBytes Deflate(const std::uint8_t* data, std::size_t size) {
-  z_stream zs{};
-  deflateInit2(&zs, 1, Z_DEFLATED, -MAX_WBITS, 8, Z_DEFAULT_STRATEGY);
-  bookloom::TBytes out(deflateBound(&zs, static_cast<uLong>(size)) + 16);
-  zs.next_in = const_cast<Bytef*>(data);
-  zs.avail_in = static_cast<uInt>(size);
-  zs.next_out = out.data();
-  zs.avail_out = static_cast<uInt>(out.size());
-  deflate(&zs, Z_FINISH);
-  out.resize(zs.total_out);
-  deflateEnd(&zs);
-  return out;
-}
 
 void Put32(bookloom::TBytes& out, std::uint32_t v) {
   for (int k = 0; k < 4; ++k) out.push_back(std::uint8_t(v >> (8 * k)));
@@ -48,12 +33,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::uint8_t texts[][8] = {{'h', 'e', 'l', 'l', 'o'}, {}, {0xFF, 0xFE, 'A', 0, '=', 0, '1', 0}};
     const std::size_t lengths[] = {5, 0, 8};
     for (int i = 0; i < 3; ++i) {
-      bookloom::TBytes e = Deflate(texts[i], lengths[i]);
+      bookloom::TBytes e = bookloom::RawDeflate(bookloom::TBytes(texts[i], texts[i] + lengths[i]));
       bytes.insert(bytes.end(), e.begin(), e.end());
     }
     const std::uint32_t dirPos = static_cast<std::uint32_t>(bytes.size() - magic.size());
     for (int k = 0; k < 4; ++k) bytes[magic.size() + k] = std::uint8_t(dirPos >> (8 * k));
-    bookloom::TBytes dir = Deflate(data, size);
+    bookloom::TBytes dir = bookloom::RawDeflate(bookloom::TBytes(data, data + size));
     bytes.insert(bytes.end(), dir.begin(), dir.end());
   } else {
     if (mode & 1) bytes.assign(magic.begin(), magic.end());
