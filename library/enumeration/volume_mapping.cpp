@@ -1,20 +1,22 @@
 #include "enumeration/volume_mapping.h"
 
 #include <algorithm>
+#include <cstddef>
 #include <cstring>
 #include <string>
 
 #include "engine/smart_info.h"
 #include "frame/log.h"
+#include "platform/wire.h"
 
 namespace hwscope {
 namespace {
 
-constexpr std::uint32_t kIoctlStorageCheckVerify = 0x2D4800;
-constexpr std::uint32_t kIoctlVolumeGetDiskExtents = 0x560000;
-constexpr std::uint32_t kExtentsReplySize = 3200;
-constexpr std::uint32_t kExtentsHeader = 8;   // count u32 + padding
-constexpr std::uint32_t kExtentSize = 24;     // disk u32, padding, offset u64, length u64
+using platform::wire::kStorageCheckVerify;
+using platform::wire::kVolumeGetVolumeDiskExtents;
+constexpr std::uint32_t kExtentsReplySize = platform::wire::kVolumeExtentsReplySize;
+constexpr std::uint32_t kExtentsHeader = offsetof(platform::wire::VolumeDiskExtents, extents);
+constexpr std::uint32_t kExtentSize = sizeof(platform::wire::DiskExtent);
 
 std::uint32_t ReadU32(const std::uint8_t* p) {
   std::uint32_t v;
@@ -44,7 +46,7 @@ void GetPhysicalDeviceIDThread(VolumeMapping& record) {
 
   Logf("Check for mounted volume");
   std::uint32_t returned = 0;
-  if (!os.DeviceControl(volume, kIoctlStorageCheckVerify, nullptr, 0, nullptr, 0, &returned)) {
+  if (!os.DeviceControl(volume, kStorageCheckVerify, nullptr, 0, nullptr, 0, &returned)) {
     const std::uint32_t error = os.LastError();
     Logf("Mounted volume check failed");
     Logf("IOCTL_STORAGE_CHECK_VERIFY >> LastError = 0x%lx \"%s\" for \"%s\"",
@@ -56,7 +58,7 @@ void GetPhysicalDeviceIDThread(VolumeMapping& record) {
 
   std::uint8_t reply[kExtentsReplySize] = {};
   returned = 0;
-  const bool ok = os.DeviceControl(volume, kIoctlVolumeGetDiskExtents, nullptr, 0, reply,
+  const bool ok = os.DeviceControl(volume, kVolumeGetVolumeDiskExtents, nullptr, 0, reply,
                                    sizeof reply, &returned);
   if (ok && returned >= kExtentsHeader) {
     Logf("IOCTL_VOLUME_GET_VOLUME_DISK_EXTENTS success - %d", static_cast<int>(returned));

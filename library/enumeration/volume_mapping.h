@@ -9,7 +9,7 @@
 namespace hwscope {
 
 inline constexpr int kMappingCapacity = 100;
-inline constexpr int kMoreData = 234;  // ERROR_MORE_DATA
+inline constexpr int kMoreData = 234;  // ERROR_MORE_DATA: the volume has more extents
 
 // The mapping record of one letter, shared by the building thread and the
 // worker that fills it.
