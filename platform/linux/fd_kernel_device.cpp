@@ -1,5 +1,6 @@
 // Device requests on an open device node.
 #include <fcntl.h>
+#include <linux/cdrom.h>
 #include <linux/fs.h>
 #include <linux/nvme_ioctl.h>
 #include <scsi/sg.h>
@@ -69,6 +70,12 @@ class FdKernelDevice final : public KernelDevice {
   }
 
   int MediumSize(std::uint64_t* bytes) override {
+    // An optical drive keeps the size of the last disc: ask the drive.
+    int drive = ::ioctl(fd_, CDROM_DRIVE_STATUS, CDSL_CURRENT);
+    if (drive >= 0 && drive != CDS_DISC_OK && drive != CDS_NO_INFO) {
+      *bytes = 0;
+      return 0;
+    }
     std::uint64_t size = 0;
     if (::ioctl(fd_, BLKGETSIZE64, &size) != 0) return errno;
     *bytes = size;

@@ -118,8 +118,10 @@ if probe is not None:
     vols = probe.get("volumes", [])
     sata_number = next((i for i, b in enumerate(blocks) if kind(b) == "sata"), -1)
     mounted = [v for v in vols if v.get("extents")]
-    check(len(vols) == 1 and vols[0].get("letter") == "C" and vols[0].get("type") == 3,
-          f"volumes: {vols}")
+    # C: the mounted partition; D: the empty optical drive, without a medium.
+    check([(v.get("letter"), v.get("type")) for v in vols] == [("C", 3), ("D", 5)], f"volumes: {vols}")
+    check(len(vols) == 2 and vols[1].get("medium") is False and "total_bytes" not in vols[1],
+          f"the empty optical drive reads as having a medium: {vols}")
     check(len(mounted) == 1 and mounted[0]["extents"][0]["disk"] == sata_number
           and mounted[0]["extents"][0]["offset"] == 2048 * 512 and mounted[0].get("medium") is True,
           f"the mounted partition does not map to the SATA disk: {vols}")

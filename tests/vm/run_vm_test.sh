@@ -1,7 +1,7 @@
 #!/bin/sh
 # End-to-end test of the Linux backend on real kernel drivers: boots a small
-# Linux VM under QEMU with an AHCI SATA disk (one partition mounted), an NVMe
-# disk, a USB mass-storage disk and a virtio disk, runs the backend probe and
+# Linux VM under QEMU with an AHCI SATA disk (one partition mounted), an empty
+# AHCI optical drive, an NVMe disk, a USB mass-storage disk and a virtio disk, runs the backend probe and
 # hwscope-info there next to smartctl, and compares what they read.
 #
 # usage: run_vm_test.sh WORKDIR PROBE [HWSCOPE_INFO]
@@ -79,7 +79,7 @@ add_module() {
     echo "$name" >> "$ROOT/etc/modules.load"
   }
 }
-for m in crc32c_generic crc32c-intel libata libahci ahci scsi_mod sd_mod nvme-core nvme \
+for m in crc32c_generic crc32c-intel libata libahci ahci scsi_mod sd_mod cdrom sr_mod nvme-core nvme \
          virtio virtio_ring virtio_pci virtio_blk usbcore xhci-hcd xhci-pci usb-storage \
          crc16 mbcache jbd2 ext4; do
   add_module "$m"
@@ -132,6 +132,7 @@ timeout "$TIMEOUT" qemu-system-x86_64 -M q35 -m 512 -smp 1 -nographic -no-reboot
   -nic none -serial "file:$RUN/console.log" -serial "file:$RUN/results.txt" -monitor none \
   -drive if=none,id=satadisk,file="$RUN/sata.img",format=raw \
   -device "ide-hd,drive=satadisk,bus=ide.0,model=HWSCOPE SATA TEST DISK,serial=SATA0001,ver=1.2.3" \
+  -drive if=none,id=cdrom,media=cdrom -device ide-cd,drive=cdrom,bus=ide.1 \
   -drive if=none,id=nvmedisk,file="$RUN/nvme.img",format=raw \
   -device nvme,drive=nvmedisk,serial=NVME0001 \
   -device qemu-xhci,id=xhci \
