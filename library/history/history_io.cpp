@@ -28,8 +28,9 @@ const std::uint8_t* ChunkReader::Get(std::int64_t offset, std::size_t length) {
   if (offset >= bufferStart_ &&
       offset + static_cast<std::int64_t>(length) <= bufferStart_ + static_cast<std::int64_t>(bufferLength_))
     return buffer_.data() + (offset - bufferStart_);
-  if (buffer_.empty()) buffer_.resize(kBufferSize);
+  // Never more than the rest of the file, so a small file costs little.
   std::size_t want = static_cast<std::size_t>(std::min<std::int64_t>(kBufferSize, size_ - offset));
+  if (buffer_.size() < want) buffer_.resize(want);
   std::size_t got = 0;
   while (got < want) {
     ssize_t n = pread(fd_, buffer_.data() + got, want - got, offset + static_cast<std::int64_t>(got));

@@ -149,7 +149,9 @@ TEST_F(Report, EncodingAndHeadOnly) {
   EXPECT_EQ(text.substr(0, 3), "\xEF\xBB\xBF");
   // Every line feed comes with a carriage return.
   for (std::size_t i = 0; i < text.size(); ++i) {
-    if (text[i] == '\n') ASSERT_TRUE(i > 0 && text[i - 1] == '\r') << i;
+    if (text[i] == '\n') {
+      ASSERT_TRUE(i > 0 && text[i - 1] == '\r') << i;
+    }
   }
   const std::string version = std::string("Hwscope DLL Version:") + std::string(50, ' ') + "Hwscope v3.0 Build: 1000\r\n";
   EXPECT_EQ(text.substr(3, version.size()), version);
