@@ -1,8 +1,10 @@
 #!/bin/sh
 # End-to-end test of the Linux backend on real kernel drivers: boots a small
 # Linux VM under QEMU with an AHCI SATA disk (one partition mounted), an empty
-# AHCI optical drive, an NVMe disk, a USB mass-storage disk and a virtio disk, runs the backend probe and
-# hwscope-info there next to smartctl, and compares what they read.
+# AHCI optical drive, an NVMe disk, a USB mass-storage disk and a virtio
+# disk, runs the backend probe and hwscope-info there next to smartctl, and
+# compares what they read. Disk images and the initramfs are removed at exit;
+# the logs and results stay in WORKDIR/run.
 #
 # usage: run_vm_test.sh WORKDIR PROBE [HWSCOPE_INFO]
 # Exit 0 pass, 1 fail, 77 skip (QEMU or the other tools are not installed).
@@ -30,6 +32,7 @@ CACHE="$WORK/cache"
 RUN="$WORK/run"
 rm -rf "$RUN"
 mkdir -p "$CACHE" "$RUN"
+trap 'rm -rf "$RUN"/*.img "$RUN/initramfs" "$RUN/initramfs.cpio" "$RUN/modules.all"' EXIT
 started=$(date +%s)
 
 # --- kernel: Debian's linux-image-amd64, unpacked, not installed ----------
@@ -158,4 +161,4 @@ if ! [ -f "$RUN/out/probe.json" ]; then
   cat "$RUN/qemu.log"
   exit 1
 fi
-exec python3 "$HERE/compare_results.py" "$RUN/out"
+python3 "$HERE/compare_results.py" "$RUN/out"

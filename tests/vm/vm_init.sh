@@ -11,7 +11,7 @@ for m in $(cat /etc/modules.load); do insmod "/lib/modules/$m.ko" 2>/dev/null; d
 
 # Wait for the four disks (SATA, NVMe, USB, virtio) to appear.
 i=0
-while [ $i -lt 150 ]; do
+while [ $i -lt 300 ]; do
   n=$(ls /sys/block | grep -c -E '^(sd|nvme|vd)')
   [ "$n" -ge 4 ] && break
   sleep 0.2
