@@ -20,7 +20,7 @@ using test::WriteBytes;
 // Raw deflate of `size` zero bytes, streamed so the test never holds them.
 TBytes DeflatedZeros(std::size_t size) {
   z_stream zs{};
-  deflateInit2(&zs, 9, Z_DEFLATED, -MAX_WBITS, 8, Z_DEFAULT_STRATEGY);
+  deflateInit2(&zs, 1, Z_DEFLATED, -MAX_WBITS, 8, Z_DEFAULT_STRATEGY);
   std::vector<std::uint8_t> zeros(1 << 20, 0), buf(1 << 16);
   TBytes out;
   std::size_t left = size;
@@ -40,6 +40,12 @@ TBytes DeflatedZeros(std::size_t size) {
   } while (flush != Z_FINISH);
   deflateEnd(&zs);
   return out;
+}
+
+// A deflate stream of zeros a little beyond the inflate limit.
+const TBytes& Bomb() {
+  static const TBytes bomb = DeflatedZeros(kQzMaxInflatedSize + (1 << 20));
+  return bomb;
 }
 
 std::vector<TBookEntry> Book() {
@@ -94,7 +100,7 @@ TEST(QzHostile, FlippedBytesNeverCrash) {
 
 TEST(QzHostile, EntryInflatingBeyondTheCapIsRefused) {
   TempDir dir;
-  TBytes payload = DeflatedZeros(kQzMaxInflatedSize + (1 << 20));
+  const TBytes& payload = Bomb();
   TBytes dir0;
   PutLe32(dir0, 200);
   PutLe32(dir0, 1);
@@ -122,9 +128,8 @@ TEST(QzHostile, EntryInflatingBeyondTheCapIsRefused) {
 }
 
 TEST(QzHostile, DirectoryInflatingBeyondTheCapFailsTheOpen) {
-  TBytes payload = DeflatedZeros(kQzMaxInflatedSize + 1);
   TQzFile f;
-  EXPECT_FALSE(f.OpenMemory(RawContainer(4, payload)));
+  EXPECT_FALSE(f.OpenMemory(RawContainer(4, Bomb())));
 }
 
 TEST(QzHostile, DirectoryCountsAndLengthsAreNotTrusted) {
@@ -162,6 +167,23 @@ TEST(QzHostile, DirectoryCountsAndLengthsAreNotTrusted) {
       EXPECT_EQ(*f.GetFile(u"A"), Text("hello"));
     }
   }
+}
+
+TEST(QzHostile, MillionsOfTinyRecordsAreCut) {
+  // 3 million empty-named records: 36 MB inflated, a few KB deflated.
+  const std::int32_t n = 3000000;
+  TBytes d;
+  d.reserve(8 + std::size_t(n) * 12);
+  PutLe32(d, 200);
+  PutLe32(d, n);
+  for (std::int32_t i = 0; i < n; ++i) {
+    PutLe32(d, 0);
+    PutLe32(d, 0);
+    PutLe32(d, -1);
+  }
+  TQzFile f;
+  ASSERT_TRUE(f.OpenMemory(RawContainer(4, RawDeflate(d))));
+  EXPECT_EQ(f.FileCount(), kQzMaxRecords);
 }
 
 TEST(QzHostile, BadDirectoryPositionsFailTheOpen) {

@@ -146,7 +146,7 @@ bool TQzFile::ReadDirectory(std::int32_t dirPos) {
   if (!cur.ReadInt32(count)) return false;
   const bool wide = version == kQzDirectoryVersion;
   // The count is not trusted for allocation: records end where the data does.
-  for (std::int32_t i = 0; i < count; ++i) {
+  for (std::int32_t i = 0; i < count && i < kQzMaxRecords; ++i) {
     auto rec = std::make_unique<TQzFileRecord>();
     if (!cur.ReadText(wide, rec->filename)) break;
     if (!cur.ReadText(wide, rec->title)) break;
@@ -161,6 +161,7 @@ bool TQzFile::ReadDirectory(std::int32_t dirPos) {
 
 void TQzFile::Close() {
   fSource.reset();
+  fVersion = kQzDirectoryVersion;
   fSourceIsFile = false;
   fFiles.clear();
   fIndex.clear();

@@ -16,6 +16,10 @@
 namespace bookloom {
 
 inline constexpr std::int32_t kQzDirectoryVersion = 200;
+// The most directory records kept. A directory may claim any count and hold
+// millions of tiny records within its inflate limit; records beyond this
+// many are not read, which bounds the memory a hostile book can take.
+inline constexpr std::int32_t kQzMaxRecords = 1 << 18;
 
 // Outcome of an independent read.
 enum class QzStatus {
