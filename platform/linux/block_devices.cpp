@@ -158,23 +158,22 @@ BlockDevice DescribeBlockDevice(const fs::path& root, const std::string& name) {
   fs::path resolved = fs::canonical(block, ec);
   dev.devicePath = ec ? ("block/" + name) : BelowSys(root, resolved);
   ParseMajorMinor(ReadAttribute(block / "dev"), &dev.major, &dev.minor);
+
+  // Virtual devices (loop, RAM, dm, md, ...) are left out before anything
+  // else is read; a multipath NVMe namespace lives below its subsystem.
+  auto parts = SplitPath(dev.devicePath);
+  bool isVirtualTree = parts.size() >= 2 && parts[0] == "devices" && parts[1] == "virtual";
+  bool nvmeHead = isVirtualTree && parts.size() >= 3 && parts[2] == "nvme-subsystem";
+  if ((isVirtualTree && !nvmeHead) || ExcludedByName(name)) {
+    dev.kind = DeviceKind::kExcluded;
+    return dev;
+  }
+  std::string scsiType = ReadAttribute(block / "device" / "type");
+  dev.kind = (StartsWith(name, "sr") || scsiType == "5") ? DeviceKind::kOptical : DeviceKind::kDisk;
   if (auto sectors = ReadNumber(block / "size")) dev.sizeBytes = *sectors * 512;
   if (auto lbs = ReadNumber(block / "queue" / "logical_block_size"); lbs && *lbs >= 512 && *lbs <= 65536)
     dev.logicalBlockSize = static_cast<std::uint32_t>(*lbs);
   dev.removable = ReadAttribute(block / "removable") == "1";
-
-  auto parts = SplitPath(dev.devicePath);
-  bool isVirtualTree = parts.size() >= 2 && parts[0] == "devices" && parts[1] == "virtual";
-  std::string scsiType = ReadAttribute(block / "device" / "type");
-  // A multipath NVMe namespace lives below its subsystem, not a controller.
-  bool nvmeHead = isVirtualTree && parts.size() >= 3 && parts[2] == "nvme-subsystem";
-  if ((isVirtualTree && !nvmeHead) || ExcludedByName(name)) {
-    dev.kind = DeviceKind::kExcluded;
-  } else if (StartsWith(name, "sr") || scsiType == "5") {
-    dev.kind = DeviceKind::kOptical;
-  } else {
-    dev.kind = DeviceKind::kDisk;
-  }
 
   std::size_t ataIndex = parts.size();
   bool usb = false, sas = false, iscsi = false, firewire = false, virtio = false;

@@ -68,25 +68,26 @@ class LinuxPlatform final : public Platform {
     auto target = std::make_shared<RequestTarget>();
     target->root = root_;
     if (int n = NumberAfter(name, "PHYSICALDRIVE", ""); n >= 0) {
-      auto drives = PhysicalDrives(root_);
+      auto machine = Machine();
+      const auto& drives = machine->drives;
       if (n >= static_cast<int>(drives.size())) return Fail(kErrorFileNotFound);
       target->kind = RequestTarget::Kind::kDisk;
       target->disk = drives[n];
-      for (const auto& [controller, port] : NvmeAdapterPorts(root_, drives))
+      for (const auto& [controller, port] : machine->ports)
         if (controller == target->disk.nvmeController) target->adapterPort = port;
       if (!OpenNode(target->disk.name, target.get())) return kInvalidHandle;
     } else if (int port = NumberAfter(name, "SCSI", ":"); port >= 0) {
       // Only NVMe controllers have an adapter handle here.
       std::string controller;
-      for (const auto& [c, p] : NvmeAdapterPorts(root_, PhysicalDrives(root_)))
+      for (const auto& [c, p] : Machine()->ports)
         if (static_cast<int>(p) == port) controller = c;
       if (controller.empty()) return Fail(kErrorFileNotFound);
       target->kind = RequestTarget::Kind::kAdapter;
       if (!OpenNode(controller, target.get())) return kInvalidHandle;
     } else if (name.size() == 2 && name[1] == ':' && name[0] >= 'A' && name[0] <= 'Z') {
       const LogicalDrive* drive = nullptr;
-      auto drives = linux_backend::LogicalDrives(root_);
-      for (const auto& d : drives)
+      auto machine = Machine();
+      for (const auto& d : machine->letters)
         if (d.letter == static_cast<wchar_t>(name[0])) drive = &d;
       if (drive == nullptr) return Fail(kErrorFileNotFound);
       target->kind = RequestTarget::Kind::kVolume;
@@ -138,20 +139,21 @@ class LinuxPlatform final : public Platform {
 
   std::uint32_t LogicalDrives() override {
     std::uint32_t mask = 0;
-    for (const auto& d : linux_backend::LogicalDrives(root_)) mask |= 1u << (d.letter - L'A');
+    for (const auto& d : Machine()->letters) mask |= 1u << (d.letter - L'A');
     return mask;
   }
 
   std::uint32_t GetDriveType(wchar_t letter) override {
     letter = static_cast<wchar_t>(std::towupper(letter));
-    for (const auto& d : linux_backend::LogicalDrives(root_))
+    for (const auto& d : Machine()->letters)
       if (d.letter == letter) return d.driveType;
     return kDriveNoRootDir;
   }
 
   bool GetDiskFreeSpace(wchar_t letter, std::uint64_t* totalBytes, std::uint64_t* freeBytes) override {
     letter = static_cast<wchar_t>(std::towupper(letter));
-    for (const auto& d : linux_backend::LogicalDrives(root_)) {
+    auto machine = Machine();
+    for (const auto& d : machine->letters) {
       if (d.letter != letter) continue;
       if (d.mountPoint.empty()) return Fail(kErrorNotReady), false;
       struct statvfs st;
@@ -174,7 +176,8 @@ class LinuxPlatform final : public Platform {
 
   std::vector<int> ActivityDisks() override {
     auto stats = ReadStats();
-    auto drives = PhysicalDrives(root_);
+    auto machine = Machine();
+    const auto& drives = machine->drives;
     std::vector<int> disks;
     for (std::size_t i = 0; i < drives.size(); ++i)
       if (stats.count(drives[i].name)) disks.push_back(static_cast<int>(i));
@@ -182,7 +185,8 @@ class LinuxPlatform final : public Platform {
   }
 
   bool SampleDiskActivity(int disk, DiskActivitySample* sample) override {
-    auto drives = PhysicalDrives(root_);
+    auto machine = Machine();
+    const auto& drives = machine->drives;
     if (disk < 0 || disk >= static_cast<int>(drives.size()) || sample == nullptr) return false;
     auto stats = ReadStats();
     auto it = stats.find(drives[disk].name);
@@ -211,6 +215,31 @@ class LinuxPlatform final : public Platform {
     return true;
   }
 
+  // The drives, adapter ports and letters as last read. A refresh asks for
+  // them hundreds of times in a row (every device number, every letter), so
+  // one reading serves for a short while.
+  struct MachineView {
+    std::uint64_t takenMs = 0;
+    std::vector<BlockDevice> drives;
+    std::vector<std::pair<std::string, unsigned>> ports;
+    std::vector<LogicalDrive> letters;
+  };
+  static constexpr std::uint64_t kViewLifetimeMs = 2000;
+
+  std::shared_ptr<const MachineView> Machine() {
+    std::lock_guard<std::mutex> lock(viewMutex_);
+    std::uint64_t now = MonotonicMs();
+    if (!view_ || now - view_->takenMs >= kViewLifetimeMs) {
+      auto fresh = std::make_shared<MachineView>();
+      fresh->drives = PhysicalDrives(root_);
+      fresh->ports = NvmeAdapterPorts(root_, fresh->drives);
+      fresh->letters = linux_backend::LogicalDrives(root_);
+      fresh->takenMs = MonotonicMs();
+      view_ = std::move(fresh);
+    }
+    return view_;
+  }
+
   std::map<std::string, DiskActivitySample> ReadStats() {
     auto text = ReadWholeFile(root_ / "proc" / "diskstats");
     return text ? ParseDiskStats(*text) : std::map<std::string, DiskActivitySample>{};
@@ -220,6 +249,8 @@ class LinuxPlatform final : public Platform {
   std::mutex mutex_;
   Handle nextHandle_ = 0x100;
   std::map<Handle, std::shared_ptr<RequestTarget>> handles_;
+  std::mutex viewMutex_;
+  std::shared_ptr<const MachineView> view_;
 };
 
 }  // namespace
