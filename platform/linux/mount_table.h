@@ -1,7 +1,8 @@
 // Logical drives A: to Z: from the mount table.
 //
 // C: is the root file system; the other mounted file systems follow from D:
-// in mount order. A file system counts when it lives on a block device
+// in mount order (from C: when the root is not on a block device, as in an
+// initramfs or a container). A file system counts when it lives on a block device
 // (partitions, whole disks, device-mapper, md, RAM disks) or is a network
 // file system; loop-mounted images, pseudo and tmpfs mounts do not. A device
 // mounted more than once keeps the letter of its first mount. After the

@@ -139,6 +139,8 @@ if info is not None:
         where = f"hwscope-info device {number} ({blk['name']}, {k})"
         if not check(dev is not None, f"{where}: missing"):
             continue
+        interface = {"sata": "SATA", "nvme": "NVMe", "usb": "USB", "virtio": "Virtual Storage"}[k]
+        check(dev.get("interface") == interface, f"{where}: interface {dev.get('interface')!r}")
         if k in ("sata", "nvme"):
             ref = sata_ref if k == "sata" else nvme_ref
             check(dev.get("smart") is True, f"{where}: not a SMART device (code {dev.get('smart_code')})")
