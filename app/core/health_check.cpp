@@ -64,6 +64,12 @@ std::string ClassicTimeText(std::int64_t secondsSinceEpoch) {
   return text;
 }
 
+HealthMonitor& Health() {
+  static LibrarySmartSource source;
+  static HealthMonitor monitor(source, LiveConfig());
+  return monitor;
+}
+
 HealthMonitor::HealthMonitor(SmartSource& source, const AppConfig& config)
     : source_(source),
       config_(config),

@@ -71,6 +71,10 @@ class HealthMonitor {
   std::vector<std::uint8_t> deviceProblem_;
 };
 
+// The process-wide monitor over the library and the live settings (its
+// warning memory lives for the whole run).
+HealthMonitor& Health();
+
 // "Wed Jan 02 02:03:55 1980": English names, local time.
 std::string ClassicTimeText(std::int64_t secondsSinceEpoch);
 

@@ -13,7 +13,6 @@
 #include "core/debug_log.h"
 #include "core/health_check.h"
 #include "core/message_sink.h"
-#include "core/smart_source.h"
 #include "core/texts.h"
 #include "hwscope/hwscope.h"
 
@@ -71,10 +70,6 @@ bool RunStartup(const std::vector<std::string>& arguments,
   return true;
 }
 
-int RunCheckMode() {
-  LibrarySmartSource source;
-  HealthMonitor monitor(source, LiveConfig());
-  return monitor.CheckSMARTStatus();
-}
+int RunCheckMode() { return Health().CheckSMARTStatus(); }
 
 }  // namespace appcore
