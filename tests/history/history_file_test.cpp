@@ -2,10 +2,12 @@
 // input that must neither crash nor change the file.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <filesystem>
 #include <vector>
 
 #include "engine/smart_info.h"
+#include "hwscope/hwscope.h"
 #include "history/history_format.h"
 #include "history_test_support.h"
 
@@ -356,6 +358,60 @@ TEST_F(BadHistoryInput, EmptyFileLeftByAnInterruptedCreationIsStartedAfresh) {
   ASSERT_EQ(engine_.GetTECDataSetCount(&count, kDev), 0);
   EXPECT_EQ(count, 1);
   EXPECT_EQ(ReadFile(File()).size(), 332u);
+}
+
+}  // namespace
+
+namespace {
+
+// The library log as text while a test runs.
+class LogCapture {
+ public:
+  LogCapture() : file_(std::tmpfile()) { HwscopeDll_StartLoggingExisting(file_); }
+  ~LogCapture() {
+    HwscopeDll_StopLogging();
+    std::fclose(file_);
+  }
+  std::string Text() {
+    std::fflush(file_);
+    std::rewind(file_);
+    std::string bytes;
+    for (int c; (c = std::fgetc(file_)) != EOF;) bytes += static_cast<char>(c);
+    std::fseek(file_, 0, SEEK_END);
+    return bytes;
+  }
+
+ private:
+  std::FILE* file_;
+};
+
+TEST_F(HistoryFile, FailuresAreLoggedWithTheOperationAndLine) {
+  LogCapture log;
+  int count = 0;
+  EXPECT_EQ(engine_.GetTECDataSetCount(&count, kDev), -20004);
+  EXPECT_NE(log.Text().find("Func CSMARTInfo::GetTECDataSetCount: Line "), std::string::npos);
+  EXPECT_NE(log.Text().find(" for _waccess(), err = -1.  GetLastError() = 2, \""), std::string::npos);
+
+  WriteFile(File(), std::string("SMDX\x01\x00\x00\x00\x01\x00\x00\x00LDMS", 16));
+  EXPECT_EQ(engine_.GetTECDataSetCount(&count, kDev), -20002);
+  EXPECT_NE(log.Text().find("Error <CSMARTInfo::GetTECDataSetCount:"), std::string::npos);
+  EXPECT_NE(log.Text().find(">, Header not SMDL: -20002"), std::string::npos);
+  EXPECT_EQ(engine_.RecordTECData(kDev), -20002);
+  EXPECT_NE(log.Text().find("Error <CSMARTInfo::RecordTECData:"), std::string::npos);
+  EXPECT_NE(log.Text().find(">, error code: -20002"), std::string::npos);
+
+  WriteFile(File(), std::string("SMDL\x01\x00\x00\x00\x01\x00\x00\x00LDMX", 16));
+  EXPECT_EQ(engine_.GetTECDataSetCount(&count, kDev), -20003);
+  EXPECT_NE(log.Text().find(">, FOOTER not LDMS: -20003"), std::string::npos);
+
+  hwscope::CSMARTInfo blank;
+  AttachDevice(blank, 5, 4, "                    ");
+  SetAtaAttributes(blank, 5, {{5, 100, 100, 0, 10}});
+  EXPECT_EQ(blank.RecordTECData(5), -10004);
+  EXPECT_NE(log.Text().find("Error <CSMARTInfo::RecordTECData:"), std::string::npos);
+  EXPECT_NE(log.Text().find(">, GetDeviceSerialNumber err = -10004"), std::string::npos);
+  EXPECT_EQ(blank.GetTECDataSetCount(&count, 5), -10004);
+  EXPECT_NE(log.Text().find(">, GetDeviceSerialNumber: -10004"), std::string::npos);
 }
 
 }  // namespace
