@@ -77,6 +77,7 @@ std::string AtaAttributes() {
 }
 
 bool LibraryTest::Load(const std::string& json) {
+  machine_.reset();  // the old machine uninstalls itself first
   machine_ = std::make_unique<SimMachine>(json);
   EXPECT_TRUE(machine_->ok()) << machine_->error();
   return machine_->ok();
