@@ -30,6 +30,8 @@ namespace {
 
 thread_local std::uint32_t t_lastError = 0;
 
+constexpr std::uint32_t kMaxBufferedBytes = 16u << 20;
+
 // "\\.\NAME" with NAME upper-cased; false for any other form.
 bool DeviceName(const std::wstring& path, std::string* name) {
   if (path.size() < 5 || path.compare(0, 4, L"\\\\.\\") != 0) return false;
@@ -112,6 +114,9 @@ class LinuxPlatform final : public Platform {
     }
     if (!target) return Fail(kErrorInvalidHandle), false;
     if ((inSize > 0 && in == nullptr) || (outSize > 0 && out == nullptr)) return Fail(kErrorInvalidParameter), false;
+    // Buffered requests carry at most a few sectors; refuse absurd sizes
+    // rather than allocate them.
+    if (std::max(inSize, outSize) > kMaxBufferedBytes) return Fail(kErrorInvalidParameter), false;
     std::vector<std::uint8_t> buffer(std::max(inSize, outSize));
     if (inSize > 0) std::memcpy(buffer.data(), in, inSize);
     std::uint32_t returned = 0;

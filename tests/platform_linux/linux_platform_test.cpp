@@ -67,6 +67,9 @@ TEST_F(LinuxPlatform, RequestsReachTheOpenedDisk) {
   EXPECT_FALSE(p->DeviceControl(h, w::kDiskGetDriveGeometry, nullptr, 0, &g, sizeof g, &returned));
   EXPECT_EQ(p->LastError(), platform::kErrorInvalidFunction);
   EXPECT_EQ(returned, 0u);
+  // A reply size no request needs is refused, not allocated.
+  EXPECT_FALSE(p->DeviceControl(h, w::kStorageQueryProperty, in, sizeof in, out, 0xFFFFFFF0u, &returned));
+  EXPECT_EQ(p->LastError(), platform::kErrorInvalidParameter);
   p->CloseDevice(h);
   EXPECT_FALSE(p->DeviceControl(h, w::kStorageQueryProperty, in, sizeof in, out, sizeof out, &returned));
   EXPECT_EQ(p->LastError(), platform::kErrorInvalidHandle);
