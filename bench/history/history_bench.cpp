@@ -8,12 +8,14 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "history/history_format.h"
@@ -72,6 +74,53 @@ double Ms(Clock::time_point a, Clock::time_point b) {
   return std::chrono::duration<double, std::milli>(b - a).count();
 }
 
+constexpr int kRuns = 5;
+
+// Runs `op` kRuns times: "median (min)" in milliseconds.
+template <typename Op>
+std::string Timed(Op op) {
+  std::vector<double> ms;
+  for (int i = 0; i < kRuns; ++i) {
+    auto a = Clock::now();
+    op();
+    ms.push_back(Ms(a, Clock::now()));
+  }
+  std::sort(ms.begin(), ms.end());
+  char text[64];
+  std::snprintf(text, sizeof text, "%8.1f ms (min %6.1f)", ms[kRuns / 2], ms[0]);
+  return text;
+}
+
+// The plain algorithm for the whole drive: count and export every
+// attribute, extrapolate through the oldest and newest points and through
+// the two newest, keep the earliest.
+void PlainEstimate(long long* earliest, long long* second, int* attr) {
+  *earliest = *second = *attr = 0;
+  for (int id = 1; id <= kAttributes; ++id) {
+    int n = 0;
+    if (HwscopeDll_Smart_GetTECDataSetCount(&n, kDevice) != 0 || n < 3) return;
+    std::vector<long long> t(n);
+    std::vector<int> v(n), w(n);
+    std::vector<unsigned long long> r(n);
+    unsigned c = static_cast<unsigned>(n);
+    if (HwscopeDll_Smart_ExportTECData(t.data(), v.data(), w.data(), r.data(), &c, id, kDevice) != 0) continue;
+    const int threshold = 10 + id - 1;
+    if (!((v[n - 1] < v[0] && t[0] < t[n - 1]) || (v[n - 2] < v[n - 1] && t[n - 1] < t[n - 2]))) continue;
+    long long a = 0, b = 0;
+    if (v[0] > v[n - 1] && t[n - 1] > t[0])
+      a = t[0] + static_cast<long long>(v[0] - threshold) * (t[n - 1] - t[0]) / (v[0] - v[n - 1]);
+    if (v[n - 2] > v[n - 1] && t[n - 1] > t[n - 2])
+      b = t[n - 2] + static_cast<long long>(v[n - 2] - threshold) * (t[n - 1] - t[n - 2]) / (v[n - 2] - v[n - 1]);
+    long long f = a > 0 ? a : 0, s = b > 0 ? b : 0;
+    if (s != 0 && s < f) std::swap(f, s);
+    if (f > 0 && (*earliest == 0 || f < *earliest)) {
+      *earliest = f;
+      *attr = id;
+      if (*second == 0) *second = s;
+    }
+  }
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -100,57 +149,49 @@ int main(int argc, char** argv) {
     std::ofstream(file, std::ios::binary).write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
   }
   const auto size = std::filesystem::file_size(file);
-  std::printf("history file: %d sets of %d attributes, %.1f MB\n", sets, kAttributes, size / 1048576.0);
+  std::printf("history file: %d sets of %d attributes, %.1f MB; median of %d runs\n", sets, kAttributes,
+              size / 1048576.0, kRuns);
 
-  // One plain read of the whole file, for comparison.
   std::vector<char> buffer(size);
-  auto t0 = Clock::now();
-  int fd = open(file.c_str(), O_RDONLY);
-  std::size_t got = 0;
-  while (got < size) {
-    ssize_t n = read(fd, buffer.data() + got, size - got);
-    if (n <= 0) break;
-    got += static_cast<std::size_t>(n);
-  }
-  close(fd);
-  auto t1 = Clock::now();
-  std::printf("read the file once:               %8.1f ms\n", Ms(t0, t1));
+  std::printf("read the file once:                 %s\n", Timed([&] {
+                int fd = open(file.c_str(), O_RDONLY);
+                std::size_t got = 0;
+                while (got < size) {
+                  ssize_t n = read(fd, buffer.data() + got, size - got);
+                  if (n <= 0) break;
+                  got += static_cast<std::size_t>(n);
+                }
+                close(fd);
+              }).c_str());
 
   long long earliest = 0, second = 0;
   int attr = 0;
-  t0 = Clock::now();
-  rc = HwscopeDll_Smart_EstimateTEC(&earliest, &second, &attr, kDevice);
-  t1 = Clock::now();
-  std::printf("EstimateTEC (drive):              %8.1f ms  (result %d, attribute %d, %lld / %lld)\n",
-              Ms(t0, t1), rc, attr, earliest, second);
+  std::string took = Timed([&] { rc = HwscopeDll_Smart_EstimateTEC(&earliest, &second, &attr, kDevice); });
+  std::printf("EstimateTEC (drive):                %s  result %d, attribute %d, %lld / %lld\n", took.c_str(),
+              rc, attr, earliest, second);
 
-  std::vector<long long> times(sets);
-  std::vector<int> values(sets), worsts(sets);
-  std::vector<unsigned long long> raws(sets);
-  unsigned count = static_cast<unsigned>(sets);
-  t0 = Clock::now();
-  rc = HwscopeDll_Smart_ExportTECData(times.data(), values.data(), worsts.data(), raws.data(), &count,
-                                      kAttributes, kDevice);
-  t1 = Clock::now();
-  std::printf("ExportTECData (one attribute):    %8.1f ms  (result %d, %u sets)\n", Ms(t0, t1), rc, count);
+  long long plainEarliest = 0, plainSecond = 0;
+  int plainAttr = 0;
+  took = Timed([&] { PlainEstimate(&plainEarliest, &plainSecond, &plainAttr); });
+  std::printf("plain algorithm (30 count+export):  %s  %s\n", took.c_str(),
+              plainAttr == attr && plainEarliest == earliest && plainSecond == second ? "same result"
+                                                                                      : "DIFFERENT RESULT");
 
-  // The plain algorithm: count and export per attribute, then extrapolate.
-  t0 = Clock::now();
-  for (int id = 1; id <= kAttributes; ++id) {
-    int n = 0;
-    HwscopeDll_Smart_GetTECDataSetCount(&n, kDevice);
-    unsigned c = static_cast<unsigned>(n);
-    HwscopeDll_Smart_ExportTECData(times.data(), values.data(), worsts.data(), raws.data(), &c, id, kDevice);
-  }
-  t1 = Clock::now();
-  std::printf("plain estimate (30 x count+export):%7.1f ms\n", Ms(t0, t1));
+  std::vector<long long> times(static_cast<std::size_t>(sets) + kRuns);
+  std::vector<int> values(times.size()), worsts(times.size());
+  std::vector<unsigned long long> raws(times.size());
+  unsigned count = 0;
+  took = Timed([&] {
+    count = static_cast<unsigned>(times.size());
+    rc = HwscopeDll_Smart_ExportTECData(times.data(), values.data(), worsts.data(), raws.data(), &count,
+                                        kAttributes, kDevice);
+  });
+  std::printf("ExportTECData (one attribute):      %s  result %d, %u sets\n", took.c_str(), rc, count);
 
-  t0 = Clock::now();
-  rc = HwscopeDll_Smart_RecordTECData(kDevice);
-  t1 = Clock::now();
-  std::printf("RecordTECData (one set):          %8.1f ms  (result %d)\n", Ms(t0, t1), rc);
+  took = Timed([&] { rc = HwscopeDll_Smart_RecordTECData(kDevice); });
+  std::printf("RecordTECData (one set):            %s  result %d\n", took.c_str(), rc);
 
   HwscopeDll_Smart_Cleanup();
   std::filesystem::remove_all(folder);
-  return 0;
+  return plainAttr == attr && plainEarliest == earliest && plainSecond == second ? 0 : 1;
 }
