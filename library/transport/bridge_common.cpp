@@ -42,6 +42,23 @@ bool ReadBridgeTaskFile(platform::Handle device, const char* name, const std::ui
   return true;
 }
 
+int FinishBridgeCommand(platform::Handle device, const char* name, const std::uint8_t* taskFileCdb,
+                        std::uint8_t cdbLength, std::uint32_t length, TaskFileLayout layout,
+                        std::uint8_t status, void* returnRegs, std::uint32_t* returnRegsSize) {
+  if (returnRegs != nullptr) {
+    bool ataError = false;
+    if (!ReadBridgeTaskFile(device, name, taskFileCdb, cdbLength, length, layout, returnRegs,
+                            returnRegsSize, &ataError))
+      return 0;
+    if (status != 0 || ataError) {
+      Logf("Exit %s (5)", name);
+      return 0;
+    }
+  }
+  Logf("Exit %s", name);
+  return 1;
+}
+
 bool ProbeJMicronPort(platform::Handle device, const char* name, bool* secondPort) {
   const std::uint8_t cdb[12] = {0xDF, 0x10, 0x00, 0x00, 0x01, 0x00, 0x72, 0x0F, 0x00, 0x00, 0x00, 0xFD};
   std::uint8_t value = 0;

@@ -17,6 +17,14 @@ bool ReadBridgeTaskFile(platform::Handle device, const char* name, const std::ui
                         std::uint8_t cdbLength, std::uint32_t length, TaskFileLayout layout,
                         void* returnRegs, std::uint32_t* returnRegsSize, bool* ataError);
 
+// The end of a bridge command: with a return-register block, reads the
+// task file (CDB `taskFileCdb`) into it and fails (exit line "(5)") when the
+// command's SCSI status or the returned ATA status shows an error. Logs the
+// exit line and returns 1 or 0.
+int FinishBridgeCommand(platform::Handle device, const char* name, const std::uint8_t* taskFileCdb,
+                        std::uint8_t cdbLength, std::uint32_t length, TaskFileLayout layout,
+                        std::uint8_t status, void* returnRegs, std::uint32_t* returnRegsSize);
+
 // The JMicron port probe: reads bridge register 0x720F. Returns false (with
 // the exit line of `name`) when the bridge does not answer.
 bool ProbeJMicronPort(platform::Handle device, const char* name, bool* secondPort);

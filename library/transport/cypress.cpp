@@ -28,21 +28,11 @@ void AtacbCdb(std::uint8_t* cdb, std::uint8_t action, const std::uint8_t regs[7]
 // After the command: the task file when a return-register block is wanted.
 int Finish(platform::Handle device, const char* name, const std::uint8_t* cdb, std::uint8_t status,
            void* returnRegs, std::uint32_t* returnRegsSize) {
-  if (returnRegs != nullptr) {
-    std::uint8_t readCdb[16];
-    std::memcpy(readCdb, cdb, 16);
-    readCdb[2] = 0x01;  // task-file read
-    bool ataError = false;
-    if (!ReadBridgeTaskFile(device, name, readCdb, 16, 8, TaskFileLayout::kEightBytes, returnRegs,
-                            returnRegsSize, &ataError))
-      return 0;
-    if (status != 0 || ataError) {
-      Logf("Exit %s (5)", name);
-      return 0;
-    }
-  }
-  Logf("Exit %s", name);
-  return 1;
+  std::uint8_t readCdb[16];
+  std::memcpy(readCdb, cdb, 16);
+  readCdb[2] = 0x01;  // task-file read
+  return FinishBridgeCommand(device, name, readCdb, 16, 8, TaskFileLayout::kEightBytes, status,
+                             returnRegs, returnRegsSize);
 }
 
 }  // namespace

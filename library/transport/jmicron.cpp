@@ -27,19 +27,9 @@ void JMicronCdb(std::uint8_t* cdb, bool dataIn, std::uint32_t length, const std:
 
 int Finish(platform::Handle device, const char* name, std::uint8_t page, std::uint8_t status,
            void* returnRegs, std::uint32_t* returnRegsSize) {
-  if (returnRegs != nullptr) {
-    const std::uint8_t cdb[12] = {0xDF, 0x10, 0x00, 0x00, 0x10, 0x00, page, 0x00, 0x00, 0x00, 0x00, 0xFD};
-    bool ataError = false;
-    if (!ReadBridgeTaskFile(device, name, cdb, 12, 16, TaskFileLayout::kJMicronMemory, returnRegs,
-                            returnRegsSize, &ataError))
-      return 0;
-    if (status != 0 || ataError) {
-      Logf("Exit %s (5)", name);
-      return 0;
-    }
-  }
-  Logf("Exit %s", name);
-  return 1;
+  const std::uint8_t cdb[12] = {0xDF, 0x10, 0x00, 0x00, 0x10, 0x00, page, 0x00, 0x00, 0x00, 0x00, 0xFD};
+  return FinishBridgeCommand(device, name, cdb, 12, 16, TaskFileLayout::kJMicronMemory, status,
+                             returnRegs, returnRegsSize);
 }
 
 }  // namespace

@@ -9,6 +9,23 @@ namespace hwscope {
 using namespace transport;
 namespace w = platform::wire;
 
+namespace {
+
+// The end of a SAT command: the sense bytes go to the return-register
+// block; a CHECK CONDITION whose sense shows an ATA error fails even then.
+int FinishSat(const char* name, const ScsiExchange& x, void* returnRegs,
+              std::uint32_t* returnRegsSize) {
+  CopyReturnRegisters(returnRegs, returnRegsSize, x.sense);
+  if (x.scsiStatus != 0 && ReturnRegistersShowError(x.sense)) {
+    Logf("Exit %s (3)", name);
+    return 0;
+  }
+  Logf("Exit %s", name);
+  return 1;
+}
+
+}  // namespace
+
 int DoScsiPassthroughCmd(platform::Handle device, std::uint8_t command, std::uint8_t subValue,
                          std::uint32_t addressLow, std::uint32_t addressHigh, void* data,
                          std::uint32_t* dataSize, void* returnRegs, std::uint32_t* returnRegsSize) {
@@ -77,15 +94,7 @@ int DoScsiPassthroughCmd(platform::Handle device, std::uint8_t command, std::uin
     CopySector(data, dataSize, buffer);
   else if (dataSize)
     *dataSize = 0;
-  CopyReturnRegisters(returnRegs, returnRegsSize, x.sense);
-  if (x.scsiStatus != 0 && ReturnRegistersShowError(x.sense)) {
-    // The drive aborted the command: its registers are returned, but the
-    // command did not succeed.
-    Logf("Exit DoScsiPassthroughCmd (3)");
-    return 0;
-  }
-  Logf("Exit DoScsiPassthroughCmd");
-  return 1;
+  return FinishSat("DoScsiPassthroughCmd", x, returnRegs, returnRegsSize);
 }
 
 int DoScsiPassthroughDirectCmd(platform::Handle device, std::uint8_t command,
@@ -141,13 +150,7 @@ int DoScsiPassthroughDirectCmd(platform::Handle device, std::uint8_t command,
     Logf("Exit DoScsiPassthroughDirectCmd (2)");
     return 0;
   }
-  CopyReturnRegisters(returnRegs, returnRegsSize, x.sense);
-  if (x.scsiStatus != 0 && ReturnRegistersShowError(x.sense)) {
-    Logf("Exit DoScsiPassthroughDirectCmd (3)");
-    return 0;
-  }
-  Logf("Exit DoScsiPassthroughDirectCmd");
-  return 1;
+  return FinishSat("DoScsiPassthroughDirectCmd", x, returnRegs, returnRegsSize);
 }
 
 }  // namespace hwscope

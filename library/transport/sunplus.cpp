@@ -46,19 +46,9 @@ void SunplusCdb(std::uint8_t* cdb, std::uint8_t direction, std::uint32_t length,
 
 int Finish(platform::Handle device, const char* name, std::uint8_t status, void* returnRegs,
            std::uint32_t* returnRegsSize) {
-  if (returnRegs != nullptr) {
-    const std::uint8_t cdb[12] = {0xF8, 0x00, 0x21, 0, 0, 0, 0, 0, 0, 0, 0, 0};
-    bool ataError = false;
-    if (!ReadBridgeTaskFile(device, name, cdb, 12, 8, TaskFileLayout::kEightBytes, returnRegs,
-                            returnRegsSize, &ataError))
-      return 0;
-    if (status != 0 || ataError) {
-      Logf("Exit %s (5)", name);
-      return 0;
-    }
-  }
-  Logf("Exit %s", name);
-  return 1;
+  const std::uint8_t cdb[12] = {0xF8, 0x00, 0x21, 0, 0, 0, 0, 0, 0, 0, 0, 0};
+  return FinishBridgeCommand(device, name, cdb, 12, 8, TaskFileLayout::kEightBytes, status,
+                             returnRegs, returnRegsSize);
 }
 
 }  // namespace
