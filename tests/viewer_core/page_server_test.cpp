@@ -393,6 +393,21 @@ TEST(PageServerPorts, TwoServersNeverShareAPort) {
   EXPECT_NE(a.ServerPort(), b.ServerPort());
 }
 
+TEST(PageServerPorts, StartAndStopAtOnceReleaseThePort) {
+  for (int round = 0; round < 20; ++round) {
+    TPageServer s(TMimeTable::CreateDefault(), nullptr);
+    ASSERT_TRUE(s.Start());
+    const int port = s.ServerPort();
+    s.Stop();
+    // Nothing listens there any more (unless another program took it).
+    PortHolder again(port);
+    if (again.fd < 0) {
+      std::string r = RawExchange(port, "GET /:default.html HTTP/1.1\r\nHost: x\r\n\r\n");
+      EXPECT_EQ(r.find("Pagemint Viewer"), std::string::npos) << "port " << port << " still served";
+    }
+  }
+}
+
 TEST(PageServerPorts, NoFreePortFails) {
   for (int port = 8050; port <= 8099; ++port) {
     PortHolder hold(port);

@@ -137,6 +137,7 @@ struct TPageServer::Impl {
   httplib::Server server;
   std::thread listener;
   std::atomic<bool> stopping{false};
+  std::atomic<bool> finished{false};
 };
 
 TPageServer::TPageServer(TMimeTable mime, TViewerLog* log) : fMime(std::move(mime)), fLog(log) {}
@@ -283,15 +284,20 @@ bool TPageServer::Start(int firstPort, int lastPort) {
     Impl* impl = fImpl.get();
     TViewerLog* log = fLog;
     impl->listener = std::thread([impl, log, port] {
-      while (!impl->stopping) {
+      // Listen on the bound socket until Stop() closes it. Stop() repeats
+      // its request until this thread has finished, so a bound socket is
+      // always listened on and closed, never left behind.
+      for (;;) {
         impl->server.listen_after_bind();
         if (impl->stopping) break;
         // The listening socket was lost: listen again on the same port.
         if (log) log->Debug(u"Error starting Web Server! ListenLost>listening stopped");
-        std::this_thread::sleep_for(std::chrono::milliseconds(200));
-        while (!impl->stopping && !impl->server.bind_to_port(kServerAddr, port))
+        bool bound = false;
+        while (!impl->stopping && !(bound = impl->server.bind_to_port(kServerAddr, port)))
           std::this_thread::sleep_for(std::chrono::milliseconds(200));
+        if (!bound) break;
       }
+      impl->finished = true;
     });
     return true;
   }
@@ -305,7 +311,12 @@ bool TPageServer::Listening() const { return fImpl && fPort != 0 && !fImpl->stop
 void TPageServer::Stop() {
   if (!fImpl) return;
   fImpl->stopping = true;
-  fImpl->server.stop();
+  // stop() only acts once the listener runs; repeat it until the listener
+  // thread has seen it (it may be just about to start listening).
+  while (!fImpl->finished) {
+    fImpl->server.stop();
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  }
   if (fImpl->listener.joinable()) fImpl->listener.join();
   fImpl.reset();
   fPort = 0;
