@@ -1,6 +1,7 @@
 #include "linux/block_devices.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cstdio>
 #include <cstdlib>
 #include <cctype>
@@ -284,7 +285,10 @@ std::vector<std::pair<std::string, unsigned>> NvmeAdapterPorts(const fs::path& r
   std::error_code ec;
   for (const auto& entry : fs::directory_iterator(root / "sys" / "class" / "scsi_host", ec)) {
     std::string name = entry.path().filename().string();
-    if (IsNumbered(name, "host")) next = std::max(next, static_cast<unsigned>(std::stoul(name.substr(4))) + 1);
+    if (!IsNumbered(name, "host")) continue;
+    unsigned host = 0;
+    auto parsed = std::from_chars(name.data() + 4, name.data() + name.size(), host);
+    if (parsed.ec == std::errc() && host < 0xFFFF) next = std::max(next, host + 1);
   }
   std::vector<std::pair<std::string, unsigned>> ports;
   for (const auto& d : drives) {

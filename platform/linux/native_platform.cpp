@@ -9,6 +9,7 @@
 #include <cstring>
 #include <chrono>
 #include <cwctype>
+#include <exception>
 #include <map>
 #include <mutex>
 #include <vector>
@@ -124,7 +125,11 @@ class LinuxPlatform final : public Platform {
     {
       // One request at a time per device, as a device queue would serve them.
       std::lock_guard<std::mutex> lock(target->mutex);
-      error = HandleDeviceControl(*target, code, buffer.data(), inSize, outSize, &returned);
+      try {
+        error = HandleDeviceControl(*target, code, buffer.data(), inSize, outSize, &returned);
+      } catch (const std::exception&) {
+        error = kErrorGenFailure;  // sysfs changed under the request
+      }
     }
     if (error == kErrorSuccess || error == wire::kErrorMoreData) {
       returned = std::min(returned, outSize);
@@ -236,9 +241,15 @@ class LinuxPlatform final : public Platform {
     std::uint64_t now = MonotonicMs();
     if (!view_ || now - view_->takenMs >= kViewLifetimeMs) {
       auto fresh = std::make_shared<MachineView>();
-      fresh->drives = PhysicalDrives(root_);
-      fresh->ports = NvmeAdapterPorts(root_, fresh->drives);
-      fresh->letters = linux_backend::LogicalDrives(root_);
+      try {
+        fresh->drives = PhysicalDrives(root_);
+        fresh->ports = NvmeAdapterPorts(root_, fresh->drives);
+        fresh->letters = linux_backend::LogicalDrives(root_);
+      } catch (const std::exception&) {
+        // sysfs vanished under us (a device went away mid-scan): no drives
+        // this time; the next reading tries again.
+        fresh = std::make_shared<MachineView>();
+      }
       fresh->takenMs = MonotonicMs();
       view_ = std::move(fresh);
     }
