@@ -16,6 +16,25 @@ namespace {
 // errno of a failed call, never 0 in a log line.
 int LastErrno() { return errno ? errno : EIO; }
 
+// A file-system failure: the set counter names the call that failed.
+void LogSystemError(const char* op, int line, bool countTexts, const char* call, int e) {
+  if (countTexts && call)
+    Logf("Func %s: Line %d for %s(), err = %d.  GetLastError() = %d, \"%s\"", op, line, call, -1, e,
+         std::strerror(e));
+  else
+    Logf("Error <%s:%d>, error code: %d \"%s\"", op, line, e, std::strerror(e));
+}
+
+// A header or footer that is not what it must be.
+void LogFormatError(const char* op, int line, bool countTexts, int code) {
+  if (!countTexts)
+    Logf("Error <%s:%d>, error code: %d", op, line, code);
+  else if (code == kBadHeader)
+    Logf("Error <%s:%d>, Header not SMDL: %d", op, line, code);
+  else
+    Logf("Error <%s:%d>, FOOTER not LDMS: %d", op, line, code);
+}
+
 }  // namespace
 
 HistoryReader::~HistoryReader() {
@@ -25,55 +44,34 @@ HistoryReader::~HistoryReader() {
 int HistoryReader::Open(const std::string& path, const char* op, bool countTexts) {
   op_ = op;
   if (access(path.c_str(), F_OK) != 0) {
-    int e = LastErrno();
-    if (countTexts)
-      Logf("Func %s: Line %d for _waccess(), err = %d.  GetLastError() = %d, \"%s\"", op, __LINE__,
-           -1, e, std::strerror(e));
-    else
-      Logf("Error <%s:%d>, error code: %d \"%s\"", op, __LINE__, e, std::strerror(e));
+    LogSystemError(op, __LINE__, countTexts, "_waccess", LastErrno());
     return kNoHistory;
   }
   if (access(path.c_str(), R_OK) != 0) {
-    int e = LastErrno();
-    if (countTexts)
-      Logf("Func %s: Line %d for _waccess(), err = %d.  GetLastError() = %d, \"%s\"", op, __LINE__,
-           -1, e, std::strerror(e));
-    else
-      Logf("Error <%s:%d>, error code: %d \"%s\"", op, __LINE__, e, std::strerror(e));
+    LogSystemError(op, __LINE__, countTexts, "_waccess", LastErrno());
     return kNotReadable;
   }
   // Non-blocking so that a FIFO in the file's place cannot hang the caller.
   fd_ = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
   struct stat st {};
   if (fd_ >= 0 && (fstat(fd_, &st) != 0 || !S_ISREG(st.st_mode))) {
-    errno = S_ISDIR(st.st_mode) ? EISDIR : EINVAL;
-    int e = errno;
     close(fd_);
     fd_ = -1;
-    errno = e;
+    errno = S_ISDIR(st.st_mode) ? EISDIR : EINVAL;
   }
   if (fd_ < 0) {
-    int e = LastErrno();
-    if (countTexts)
-      Logf("Func %s: Line %d for fopen(), err = %d.  GetLastError() = %d, \"%s\"", op, __LINE__, -1,
-           e, std::strerror(e));
-    else
-      Logf("Error <%s:%d>, error code: %d \"%s\"", op, __LINE__, e, std::strerror(e));
+    LogSystemError(op, __LINE__, countTexts, "fopen", LastErrno());
     return kOpenFailed;
   }
   size_ = st.st_size;
   reader_ = std::make_unique<ChunkReader>(fd_, size_);
   const std::uint8_t* header = reader_->Get(0, kHeaderSize);
   if (!header) {
-    int e = LastErrno();
-    Logf("Error <%s:%d>, error code: %d \"%s\"", op, __LINE__, e, std::strerror(e));
+    LogSystemError(op, __LINE__, countTexts, nullptr, LastErrno());
     return kOpenFailed;
   }
   if (!HeaderValid(header)) {
-    if (countTexts)
-      Logf("Error <%s:%d>, Header not SMDL: %d", op, __LINE__, kBadHeader);
-    else
-      Logf("Error <%s:%d>, error code: %d", op, __LINE__, kBadHeader);
+    LogFormatError(op, __LINE__, countTexts, kBadHeader);
     return kBadHeader;
   }
   setCount_ = GetU32(header + kCountOffset);
@@ -81,15 +79,11 @@ int HistoryReader::Open(const std::string& path, const char* op, bool countTexts
   if (size_ < static_cast<std::int64_t>(kFooterSize) ||
       pread(fd_, footer, kFooterSize, size_ - static_cast<std::int64_t>(kFooterSize)) !=
           static_cast<ssize_t>(kFooterSize)) {
-    int e = LastErrno();
-    Logf("Error <%s:%d>, error code: %d \"%s\"", op, __LINE__, e, std::strerror(e));
+    LogSystemError(op, __LINE__, countTexts, nullptr, LastErrno());
     return kReadFailed;
   }
   if (!FooterValid(footer)) {
-    if (countTexts)
-      Logf("Error <%s:%d>, FOOTER not LDMS: %d", op, __LINE__, kBadFooter);
-    else
-      Logf("Error <%s:%d>, error code: %d", op, __LINE__, kBadFooter);
+    LogFormatError(op, __LINE__, countTexts, kBadFooter);
     return kBadFooter;
   }
   return kOk;
