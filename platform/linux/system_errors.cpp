@@ -9,16 +9,14 @@ namespace platform::linux_backend {
 
 std::uint32_t OpenErrorFromErrno(int error) {
   switch (error) {
+    case EBUSY:
+      return 32;  // sharing violation
     case EACCES:
     case EPERM:
     case EROFS:
-      return kErrorAccessDenied;
     case ENOMEDIUM:
-      return kErrorNotReady;
     case ENOMEM:
-      return kErrorNotEnoughMemory;
-    case EBUSY:
-      return 32;  // sharing violation
+      return IoErrorFromErrno(error);
     default:
       return kErrorFileNotFound;  // ENOENT, ENODEV, ENXIO: no such device
   }
