@@ -1,14 +1,29 @@
 #include "main_window_entry.h"
 
-#include <cstdio>
+#include <QApplication>
 
+#include "common/spindlewatch_localization.h"
+#include "core/app_config.h"
 #include "hwscope/hwscope.h"
+#include "qt_message_sink.h"
+#include "ui/main_window.h"
+#include "ui/tray_icon.h"
 
-int RunMainWindow(const appcore::StartupContext&, int&, char**) {
-  // The main window is not part of this build yet.
-  std::fprintf(stderr,
-               "spindlewatch: the main window is not available in this build yet; "
-               "run \"spindlewatch CHECKTEC\" for the unattended check\n");
-  HwscopeDll_Smart_Cleanup();
-  return 0;
+int RunMainWindow(const appcore::StartupContext& ctx, int& argc, char** argv) {
+  EnsureApplication(argc, argv);
+  QApplication::setQuitOnLastWindowClosed(false);
+  int exitCode = 0;
+  {
+    ui::MainWindow window(QString::fromStdWString(ctx.caption));
+    QObject::connect(&window, &ui::MainWindow::quitRequested, [&exitCode](int code) {
+      exitCode = code;
+      QApplication::exit(code);
+    });
+    if (!ctx.startHidden) window.show();
+    window.StartRefreshTimer();
+    exitCode = QApplication::exec();
+    window.Tray()->Remove();
+  }
+  sw::DestroyLocalization();
+  return exitCode;
 }
