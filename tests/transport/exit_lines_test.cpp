@@ -87,7 +87,7 @@ const ExitCase kCases[] = {
      Nvme<hwscope::DoScsiPassthroughCmd_NVMeJMicron, 0xEC>, "Exit DoScsiPassthroughCmd_NVMeJMicron (1)"},
     {"RealtekZeroLog", "nvme", "USB", R"(,"bridge":"rtl9210","faults":{"zero_smart":true})",
      Nvme<hwscope::DoScsiPassthroughCmd_NVMeRealtek, 0xD0>, "Exit DoScsiPassthroughCmd_NVMeRealtek (3)"},
-    {"RealtekReturnedLine", "nvme", "USB", R"(,"bridge":"rtl9210")",
+    {"RealtekReturnedLine", "nvme", "USB", R"(,"bridge":"rtl9210","nvme_health":{"temperature":300})",
      Nvme<hwscope::DoScsiPassthroughCmd_NVMeRealtek, 0xD0>,
      "DoScsiPassthroughCmd_NVMeRealtek returned 604 bytes (sb.spt.DataTransferLength = 512)"},
     {"SamsungDataPhase", "nvme", "NVMe", R"(,"bridge":"jms583")",
