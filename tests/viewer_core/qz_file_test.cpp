@@ -1,6 +1,7 @@
 // Book container reader: finding the magic, both directory versions,
 // lookup, both read paths, and hostile containers.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <thread>
 
@@ -77,6 +78,12 @@ TEST(QzMagic, AbsentMagicFailsForSmallAndLargeFiles) {
   }
   TQzFile f;
   EXPECT_FALSE(f.OpenFile(dir.file("missing.pagemint")));
+  // Not regular files: refused at once instead of scanning forever or blocking.
+  EXPECT_FALSE(f.OpenFile("/dev/zero"));
+  EXPECT_FALSE(f.OpenFile(dir.path()));
+  const std::string fifo = dir.file("fifo");
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  EXPECT_FALSE(f.OpenFile(fifo));
 }
 
 TEST(QzMagic, MagicIsAssembledAndFirstCopyWins) {

@@ -1,6 +1,7 @@
 #include "qz_file.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -54,8 +55,17 @@ class MemorySource : public QzByteSource {
   TBytes fData;
 };
 
+// Regular files only: a device such as /dev/zero would make the magic scan
+// endless, and a FIFO would block the open.
 int OpenForReading(const std::string& name) {
-  return ::open(name.c_str(), O_RDONLY | O_CLOEXEC);
+  int fd = ::open(name.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+  if (fd < 0) return -1;
+  struct stat st;
+  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    ::close(fd);
+    return -1;
+  }
+  return fd;
 }
 
 // Sequential little-endian reader over an inflated buffer.
