@@ -124,7 +124,13 @@ bool ParseAtaSense(const std::uint8_t* s, std::size_t length, wire::AtaRegisters
     }
     return false;
   }
-  if ((format == 0x70 || format == 0x71) && length >= 14 && s[12] == 0x00 && s[13] == 0x1D) {
+  // Fixed format: the translation layer's own answer (00/1D), or a failed
+  // command whose status register shows the error. A rejected command
+  // (ILLEGAL REQUEST) carries no registers.
+  bool fixed = (format == 0x70 || format == 0x71) && length >= 14;
+  if (!fixed || (s[2] & 0x0F) == wire::kSenseKeyIllegalRequest) return false;
+  bool passThroughInfo = s[12] == 0x00 && s[13] == 0x1D;
+  if (passThroughInfo || (s[4] & 0x01) != 0) {
     // Information: error, status, device, count; command-specific: flags, LBA.
     cur->features = s[3];
     cur->command = s[4];
@@ -133,6 +139,15 @@ bool ParseAtaSense(const std::uint8_t* s, std::size_t length, wire::AtaRegisters
     cur->lbaLow = s[9];
     cur->lbaMid = s[10];
     cur->lbaHigh = s[11];
+    return true;
+  }
+  // Older libata puts error, status, device and count of a failed command
+  // five bytes later and leaves the information field empty.
+  if (s[3] == 0 && s[4] == 0 && s[5] == 0 && s[6] == 0 && (s[9] & 0x01) != 0) {
+    cur->features = s[8];
+    cur->command = s[9];
+    cur->device = s[10];
+    cur->count = s[11];
     return true;
   }
   return false;

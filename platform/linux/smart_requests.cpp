@@ -170,7 +170,7 @@ std::uint32_t AtaPassThrough(ControlRequest& r, bool direct) {
   if (c.protocol != AtaProtocol::kNonData && length % 512 != 0) return kErrorInvalidParameter;
   c.data = data;
   c.length = c.protocol == AtaProtocol::kNonData ? 0 : length;
-  c.checkCondition = c.protocol == AtaProtocol::kNonData;
+  c.checkCondition = true;  // the task files come back from the device
   c.timeoutMs = PassThroughTimeout(apt.timeOutValue);
   AtaOutcome o = RunAtaCommand(*r.target.io, c);
   if (o.error != 0) return o.error;

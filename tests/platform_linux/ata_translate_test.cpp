@@ -128,6 +128,22 @@ TEST(AtaSense, FixedFormatAndMalformedSense) {
   EXPECT_EQ(cur.features, 0x04);  // ABRT
   EXPECT_EQ(cur.command, 0x51);
   EXPECT_EQ(cur.lbaHigh, 0x0F);
+  // A command the drive aborted: ABORTED COMMAND with the registers, no 00/1D.
+  std::uint8_t aborted[18] = {0x70, 0, 0x0B, 0x04, 0x51, 0xA0, 0x01, 10, 0, 0, 0, 0, 0x00, 0x00};
+  ASSERT_TRUE(lb::ParseAtaSense(aborted, sizeof aborted, &cur, &prev));
+  EXPECT_EQ(cur.features, 0x04);
+  EXPECT_EQ(cur.command, 0x51);
+  // The same from libata 6.1, with the registers five bytes later.
+  std::uint8_t shifted[18] = {0x70, 0, 0x0B, 0, 0, 0, 0, 0x0A, 0x04, 0x41, 0xA0, 0x01, 0, 0, 0, 0, 0, 0x01};
+  ASSERT_TRUE(lb::ParseAtaSense(shifted, sizeof shifted, &cur, &prev));
+  EXPECT_EQ(cur.features, 0x04);
+  EXPECT_EQ(cur.command, 0x41);
+  EXPECT_EQ(cur.device, 0xA0);
+  // ILLEGAL REQUEST, or a sense without the error bit: a plain SCSI answer.
+  std::uint8_t rejected[18] = {0x70, 0, 0x05, 0x04, 0x51, 0, 0, 10, 0, 0, 0, 0, 0x20, 0x00};
+  EXPECT_FALSE(lb::ParseAtaSense(rejected, sizeof rejected, &cur, &prev));
+  std::uint8_t plain[18] = {0x70, 0, 0x03, 0, 0, 0, 0, 10, 0, 0, 0, 0, 0x11, 0x00};
+  EXPECT_FALSE(lb::ParseAtaSense(plain, sizeof plain, &cur, &prev));
   // Descriptor list longer than the bytes given, other descriptors only, too short.
   std::uint8_t truncated[12] = {0x72, 1, 0, 0x1D, 0, 0, 0, 40, 0x09, 12, 0, 0};
   EXPECT_FALSE(lb::ParseAtaSense(truncated, sizeof truncated, &cur, &prev));

@@ -1,6 +1,7 @@
 // Reads every drive of this machine straight through the native platform
 // backend, building the same request bytes the library sends, and prints
 // what came back as JSON. Run inside the test VM next to the reference tool.
+#include <cstddef>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -106,6 +107,21 @@ json AtaDevice(platform::Handle h) {
     std::uint64_t max = std::uint64_t{c.lbaLow} | std::uint64_t{c.lbaMid} << 8 | std::uint64_t{c.lbaHigh} << 16 |
                         std::uint64_t{p.lbaLow} << 24 | std::uint64_t{p.lbaMid} << 32 | std::uint64_t{p.lbaHigh} << 40;
     d["native_max"] = max;
+  }
+  // DEVICE CONFIGURATION IDENTIFY, buffered: the error register tells
+  // whether the drive has the feature set.
+  w::AtaPassThroughWithBuffer dco{};
+  dco.apt.length = sizeof dco.apt;
+  dco.apt.ataFlags = w::kAtaFlagDrdyRequired | w::kAtaFlagDataIn;
+  dco.apt.dataTransferLength = 512;
+  dco.apt.timeOutValue = 1;
+  dco.apt.dataBufferOffset = offsetof(w::AtaPassThroughWithBuffer, data);
+  dco.apt.currentTaskFile = {0xC2, 1, 1, 0, 0, 0xA0, 0xB1, 0};
+  if (Control(h, w::kAtaPassThrough, &dco, sizeof dco, sizeof dco)) {
+    d["dco_error"] = dco.apt.currentTaskFile.features;
+    d["dco_status"] = dco.apt.currentTaskFile.command;
+  } else {
+    d["dco_call_error"] = g->LastError();
   }
   // READ DMA EXT of sector 0 into a caller buffer.
   std::vector<std::uint8_t> sector(512, 0);

@@ -96,6 +96,10 @@ if probe is not None:
                   f"{where}: capacity {dev.get('sectors')} sectors")
             check(dev.get("native_max") == dev.get("sectors", 0) - 1, f"{where}: native max {dev.get('native_max')}")
             check(dev.get("sector0_signature") == 0xAA55, f"{where}: READ DMA EXT of sector 0")
+            # The emulated drive has no configuration overlay: it aborts, and the
+            # error register says so through a successful call.
+            check(dev.get("dco_error") == 0x04, f"{where}: DCO IDENTIFY error register {dev.get('dco_error')} "
+                  f"(call error {dev.get('dco_call_error')})")
             got = {a["id"]: (a["current"], a["worst"], a["threshold"], a["raw"]) for a in dev.get("attributes", [])}
             check(got == ata_reference() and got, f"{where}: attributes {got} != smartctl {ata_reference()}")
         elif k == "nvme":
