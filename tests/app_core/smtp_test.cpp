@@ -123,6 +123,8 @@ struct FailureCase {
   int recipients;
 };
 
+void PrintTo(const FailureCase& c, std::ostream* os) { *os << c.mode; }
+
 class SmtpFailureTest : public SmtpTest, public ::testing::WithParamInterface<FailureCase> {};
 
 // Each broken server gives its own message and the program goes on.
