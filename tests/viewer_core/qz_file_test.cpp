@@ -101,6 +101,14 @@ TEST(QzMagic, MagicIsAssembledAndFirstCopyWins) {
   EXPECT_FALSE(f.ContainsFile(u"second.htm"));
 }
 
+TEST(QzMagic, OurOwnProgramHoldsNoCopyOfTheMagic) {
+  // This test program links the reader and the writer; a scan of its own
+  // file must find nothing, as the viewer's scan of itself must find only
+  // the appended book.
+  TQzFile self;
+  EXPECT_FALSE(self.OpenFile("/proc/self/exe"));
+}
+
 TEST(QzDirectory, Version200And8BitLegacyNamesAndTitles) {
   for (std::int32_t version : {200, 100, 0}) {
     std::vector<TBookEntry> e(2);
