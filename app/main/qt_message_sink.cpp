@@ -28,8 +28,12 @@ appcore::MessageAnswer QtMessageSink::Show(const std::wstring& text, const std::
     case appcore::MessageIcon::Error: box.setIcon(QMessageBox::Critical); break;
     case appcore::MessageIcon::None: box.setIcon(QMessageBox::NoIcon); break;
   }
-  if (buttons == appcore::MessageButtons::OkCancel)
+  if (buttons == appcore::MessageButtons::OkCancel) {
+    // The questions asked this way guard something that cannot be taken
+    // back (a hidden area, a warning level of 0): Enter does not confirm.
     box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel);
+    box.setDefaultButton(QMessageBox::Cancel);
+  }
   else
     box.setStandardButtons(QMessageBox::Ok);
   return box.exec() == QMessageBox::Cancel ? appcore::MessageAnswer::Cancel

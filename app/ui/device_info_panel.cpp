@@ -25,7 +25,8 @@ void DeviceInfoPanel::Clear() {
 
 void DeviceInfoPanel::ShowNoDevice() {
   Clear();
-  new QTreeWidgetItem(list_, {Tr(sw::DI_LIST_SELECT_DISK)});
+  auto* item = new QTreeWidgetItem(list_, {Tr(sw::DI_LIST_SELECT_DISK)});
+  item->setFirstColumnSpanned(true);
   ColorRows(list_);
 }
 

@@ -1,6 +1,7 @@
 #include "ui/device_list.h"
 
 #include <QKeyEvent>
+#include <algorithm>
 
 #include "ui/control_ids.h"
 #include "ui/icons.h"
@@ -11,6 +12,8 @@ namespace ui {
 namespace {
 constexpr int kRowRole = Qt::UserRole + 1;
 constexpr int kTitleHeight = 20;
+constexpr int kCellWidth = 168;
+constexpr int kCellHeight = 80;
 }  // namespace
 
 DeviceList::DeviceList(QWidget* parent) : QWidget(parent) {
@@ -27,14 +30,18 @@ DeviceList::DeviceList(QWidget* parent) : QWidget(parent) {
     list->setObjectName(QString("group%1list").arg(g));
     list->setViewMode(QListView::IconMode);
     list->setFlow(QListView::LeftToRight);
-    list->setWrapping(false);
+    list->setWrapping(true);
+    list->setResizeMode(QListView::Adjust);
     list->setMovement(QListView::Static);
     list->setIconSize(QSize(32, 32));
-    list->setGridSize(QSize(190, 78));
-    list->setWordWrap(true);
+    list->setGridSize(QSize(kCellWidth, kCellHeight));
+    // One line each for the number, the model and the capacity; a long
+    // model is elided and shown whole in the tooltip.
+    list->setWordWrap(false);
+    list->setTextElideMode(Qt::ElideRight);
     list->setSelectionMode(QAbstractItemView::SingleSelection);
-    list->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
-    list->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    list->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     list->installEventFilter(this);
     connect(list, &QListWidget::itemSelectionChanged, this, [this, g] { OnSelection(g); });
     lists_[g] = list;
@@ -45,19 +52,25 @@ DeviceList::DeviceList(QWidget* parent) : QWidget(parent) {
 void DeviceList::resizeEvent(QResizeEvent*) { UpdateGroups(); }
 
 void DeviceList::UpdateGroups() {
-  // Empty groups are not shown; the shown ones share the height.
-  int shown = 0;
-  for (QListWidget* list : lists_) shown += list->count() > 0 ? 1 : 0;
+  // Empty groups are not shown. The other devices get the rows they need
+  // (at most one); the SMART devices the rest, scrolling when that is short.
+  int perRow = std::max(1, (width() - 20) / kCellWidth);
+  auto needed = [&](int g) {
+    int rows = (lists_[g]->count() + perRow - 1) / perRow;
+    return kTitleHeight + rows * kCellHeight + 6;
+  };
+  int heights[2] = {0, 0};
+  if (lists_[1]->count() > 0) heights[1] = std::min(needed(1), kTitleHeight + kCellHeight + 6);
+  if (lists_[0]->count() > 0) heights[0] = height() - heights[1] - (heights[1] > 0 ? 4 : 0);
   int y = 0;
-  int each = shown > 0 ? height() / shown : 0;
   for (int g = 0; g < 2; ++g) {
     bool visible = lists_[g]->count() > 0;
     titles_[g]->setVisible(visible);
     lists_[g]->setVisible(visible);
     if (!visible) continue;
     titles_[g]->setGeometry(0, y, width(), kTitleHeight);
-    lists_[g]->setGeometry(0, y + kTitleHeight, width(), each - kTitleHeight - 2);
-    y += each;
+    lists_[g]->setGeometry(0, y + kTitleHeight, width(), heights[g] - kTitleHeight);
+    y += heights[g] + 4;
   }
 }
 
@@ -75,6 +88,7 @@ int DeviceList::AddDevice(int group, const QString& text, int device) {
   int row = static_cast<int>(rows_.size());
   item->setData(kRowRole, row);
   item->setTextAlignment(Qt::AlignHCenter | Qt::AlignTop);
+  item->setToolTip(text);
   quiet_ = true;
   lists_[group]->addItem(item);
   quiet_ = false;

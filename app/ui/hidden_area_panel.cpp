@@ -124,9 +124,14 @@ void HiddenAreaPanel::Apply() {
                       std::to_wstring(user) + L"\n" + appcore::LocText(sw::HA_TAB_MAX_NATIVE) +
                       L" " + (before.haveNative ? std::to_wstring(before.native) : L"?") +
                       L" -> " + std::to_wstring(native);
-  if (before.haveUser && user < before.user)
-    text += L"\n\n" + appcore::LocText(sw::HA_TAB_HPA_SIZE) + L" +" +
-            SizeText(static_cast<double>(before.user - user) * before.bytesPerSector);
+  if (before.haveUser && before.bytesPerSector != 0) {
+    double oldBytes = static_cast<double>(before.user + 1) * before.bytesPerSector;
+    double newBytes = static_cast<double>(user + 1) * before.bytesPerSector;
+    text += L"\n\n" + appcore::LocText(sw::DI_LIST_DEVICE_CAP) + L": " + SizeText(oldBytes) + L" -> " +
+            SizeText(newBytes);
+    if (user < before.user)
+      text += L"\n" + appcore::LocText(sw::HA_TAB_HPA_SIZE) + L" +" + SizeText(oldBytes - newBytes);
+  }
   if (Message(text, appcore::LocText(sw::MISC_WARNING), appcore::MessageIcon::Warning,
               appcore::MessageButtons::OkCancel) != appcore::MessageAnswer::Ok)
     return;

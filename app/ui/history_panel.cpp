@@ -74,7 +74,10 @@ void HistoryPanel::OnChoice(int index) {
     FillHistory(attributeIds_[static_cast<size_t>(index)]);
 }
 
-void HistoryPanel::OneRow(const QString& text) { new QTreeWidgetItem(list_, {text}); }
+void HistoryPanel::OneRow(const QString& text) {
+  auto* item = new QTreeWidgetItem(list_, {text});
+  item->setFirstColumnSpanned(true);
+}
 
 void HistoryPanel::FillHistory(int attribute) {
   list_->clear();

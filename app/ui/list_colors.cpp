@@ -15,7 +15,7 @@ QTreeWidget* MakeReportList(int id, const QStringList& headers, QWidget* parent)
   list->setSelectionBehavior(QAbstractItemView::SelectRows);
   list->setColumnCount(headers.size());
   list->setHeaderLabels(headers);
-  list->header()->setStretchLastSection(false);
+  list->header()->setStretchLastSection(true);
   list->setMouseTracking(true);
   return list;
 }

@@ -34,7 +34,7 @@ namespace ui {
 namespace {
 constexpr int kButtonWidth = 95;
 constexpr int kButtonHeight = 30;
-constexpr int kDeviceListHeight = 196;
+constexpr int kDeviceListHeight = 292;
 constexpr int kMaxRows = 64;
 }  // namespace
 

@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFile>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QProgressBar>
@@ -219,6 +220,24 @@ class MainWindowTest : public QObject {
     QCOMPARE(Child<QPushButton>(window_->SelfTest(), 1059)->text(), T(sw::DST_TAB_START_TEST));
     QCOMPARE(Child<QLineEdit>(window_->HiddenArea(), 1069)->text(), QString("3907029167"));
     QCOMPARE(Child<QLineEdit>(window_->HiddenArea(), 1072)->text(), QString("0 Bytes"));
+  }
+
+  void historyListsRecordsNewestFirst() {
+    // History files lie beside the program; this one is the test's own.
+    QString file = QCoreApplication::applicationDirPath() + "/HY7K2T0A83F1.bin";
+    QFile::remove(file);
+    for (int i = 0; i < 3; ++i) QCOMPARE(HwscopeDll_Smart_RecordTECData(0), 0);
+    Select(1);
+    Select(0);
+    QTreeWidget* history = window_->History()->List();
+    QCOMPARE(Child<QLabel>(window_->History(), 1047)->text(), QString("3"));
+    QCOMPARE(Child<QLabel>(window_->History(), 1048)->text(), QString("3"));
+    QCOMPARE(history->topLevelItemCount(), 3);
+    // The first attribute of the choice: Raw Read Error Rate, 200 / 200 / 0.
+    QCOMPARE(history->topLevelItem(0)->text(1), QString("200"));
+    QCOMPARE(history->topLevelItem(0)->text(3), QString("0"));
+    QCOMPARE(history->topLevelItem(0)->text(0).size(), 24);
+    QFile::remove(file);
   }
 
   void nvmeDriveLeavesOutAtaRows() {
