@@ -115,6 +115,8 @@ INSTANTIATE_TEST_SUITE_P(
                       BridgeCase{"sunplus", "ata", "1394", 1, 4},
                       BridgeCase{"samsung-nvme", "nvme", "NVMe", 1, 5},
                       BridgeCase{"miniport-intel", "nvme", "NVMe", 1, 7},
+                      // Both miniport forms send the same identify: the Intel probe comes first.
+                      BridgeCase{"miniport-samsung", "nvme", "NVMe", 1, 7},
                       BridgeCase{"storage-query", "nvme", "NVMe", 1, 8},
                       BridgeCase{"jms583", "nvme", "USB", 1, 9},
                       BridgeCase{"rtl9210", "nvme", "USB", 1, 10},
@@ -177,7 +179,9 @@ TEST_F(AcquisitionTest, BudgetZeroTimesOutEveryDevice) {
   ASSERT_EQ(HwscopeDll_Smart_Init(false, nullptr, false), 0);
   EXPECT_EQ(HwscopeDll_Smart_GetNumSmartDevices(), 0);
   EXPECT_EQ(HwscopeDll_Smart_IsValidSmartDevice(0), HWSCOPE_E_NOT_SMART);
-  // The worker ends on its own at its first time check.
+  // The workers end on their own: the volume mapping of C: (also bounded by
+  // the budget) and the device's at its first time check.
+  EXPECT_TRUE(WaitForLine(log, "Exiting GetPhysicalDeviceIDThread \"C:\""));
   EXPECT_TRUE(WaitForLine(log, "GetSMARTInfoThread: Timed out. Exiting thread..."));
   EXPECT_FALSE(log.Contains("GetSMARTInfoThread Opened."));
 }
