@@ -289,6 +289,16 @@ class MainWindowTest : public QObject {
     window_->resize(700, 800);
   }
 
+  void minimisingHidesToTheTrayWhenAsked() {
+    appcore::LiveConfig().minimizeToTray = 1;
+    window_->setWindowState(Qt::WindowMinimized);
+    QTRY_VERIFY(!window_->isVisible());
+    emit window_->Tray()->showRequested();  // "Show Spindlewatch" or a double-click
+    QVERIFY(window_->isVisible());
+    QVERIFY(!window_->isMinimized());
+    appcore::LiveConfig().minimizeToTray = 0;
+  }
+
   void configurationValidation_data() {
     QTest::addColumn<int>("action");
     QTest::addColumn<QString>("recipient");
@@ -634,6 +644,17 @@ class MainWindowTest : public QObject {
     std::vector<std::wstring> texts;
     QVERIFY(counters.RowTexts(0, &texts));
     QCOMPARE(texts.size(), size_t{5});
+  }
+
+  // Last: the library is cleaned up.
+  void exitButtonCleansUpAndEndsTheLoop() {
+    QSignalSpy quit(window_.get(), &ui::MainWindow::quitRequested);
+    QTest::mouseClick(Child<QPushButton>(window_.get(), 1), Qt::LeftButton);
+    QCOMPARE(quit.count(), 1);
+    QCOMPARE(quit.at(0).at(0).toInt(), 0);
+    QVERIFY(!window_->isVisible());
+    QVERIFY(!window_->RefreshTimer()->isActive());
+    QCOMPARE(HwscopeDll_Smart_GetNumDetectedDrives(), HWSCOPE_E_NOT_INITIALISED);
   }
 };
 
