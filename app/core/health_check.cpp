@@ -211,7 +211,10 @@ void HealthMonitor::SendAlert(int device, const std::wstring& name, int value, i
   std::wstring subject;
   std::wstring body;
   BuildAlert(device, name, value, limit, temperature, &subject, &body);
-  SendMailMessage(config_, &subject, &body, false, nullptr);
+  if (alertSender_)
+    alertSender_(config_, subject, body);
+  else
+    SendMailMessage(config_, &subject, &body, false, nullptr);
 }
 
 int HealthMonitor::CheckSMARTStatus() {

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -43,6 +44,12 @@ class HealthMonitor {
   std::wstring GetDeviceStatusText(int device);
   bool DeviceProblem(int device) const;
 
+  // Where alert e-mails go: by default they are sent at once on the
+  // calling thread; a window hands them to a worker instead.
+  using AlertSender = std::function<void(const AppConfig& config, const std::wstring& subject,
+                                         const std::wstring& body)>;
+  void SetAlertSender(AlertSender sender) { alertSender_ = std::move(sender); }
+
   // After the warning level changed: the temperature warning of attribute
   // 194 may fire again on every device.
   void MarkTemperatureChanged();
@@ -69,6 +76,7 @@ class HealthMonitor {
   std::vector<int> previousValue_;
   std::vector<std::uint8_t> valueChanged_;
   std::vector<std::uint8_t> deviceProblem_;
+  AlertSender alertSender_;
 };
 
 // The process-wide monitor over the library and the live settings (its

@@ -13,6 +13,7 @@
 #include "core/email_address.h"
 #include "core/help_launcher.h"
 #include "core/smtp_client.h"
+#include "ui/alert_mailer.h"
 #include "ui/config_dialog.h"
 #include "ui/control_ids.h"
 #include "ui/icons.h"
@@ -28,10 +29,10 @@ constexpr int kFieldLimit = appcore::kAddressSize - 1;
 
 // Hands each progress call of the worker to the dialog's thread; message
 // boxes wait for the user before the dialogue goes on.
-class DialogProgress : public appcore::MailProgress {
+class DialogProgress : public ForwardedMailProgress {
  public:
   DialogProgress(QObject* context, QProgressBar* bar, QLineEdit* status)
-      : context_(context), bar_(bar), status_(status) {}
+      : ForwardedMailProgress(context), bar_(bar), status_(status) {}
   void ShowProgress(bool visible) override {
     QMetaObject::invokeMethod(context_, [bar = bar_, visible] { bar->setVisible(visible); });
   }
@@ -44,13 +45,8 @@ class DialogProgress : public appcore::MailProgress {
   void SetStatus(const std::wstring& text) override {
     QMetaObject::invokeMethod(context_, [status = status_, t = Q(text)] { status->setText(t); });
   }
-  void ShowMessage(const std::wstring& text, const std::wstring& title, MessageIcon icon) override {
-    QMetaObject::invokeMethod(
-        context_, [text, title, icon] { Message(text, title, icon); }, Qt::BlockingQueuedConnection);
-  }
 
  private:
-  QObject* context_;
   QProgressBar* bar_;
   QLineEdit* status_;
 };

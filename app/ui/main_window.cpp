@@ -48,6 +48,9 @@ MainWindow::MainWindow(const QString& banner, QWidget* parent)
   setWindowTitle(banner_);
   setWindowIcon(AppIcon());
   appcore::WriteDebugLog(W(banner_));
+  alerts_ = new AlertMailer(this);
+  monitor_.SetAlertSender([this](const appcore::AppConfig& config, const std::wstring& subject,
+                                 const std::wstring& body) { alerts_->Send(config, subject, body); });
   CreateControls();
   InitDevIconList();
   lastUpdated_->setText(TrFormat(sw::LABEL_LAST_UPDATED, W(CurrentTimeText())));
@@ -80,7 +83,10 @@ MainWindow::MainWindow(const QString& banner, QWidget* parent)
   connect(&refreshTimer_, &QTimer::timeout, this, &MainWindow::OnRefreshTimer);
 }
 
-MainWindow::~MainWindow() { activity_.Close(); }
+MainWindow::~MainWindow() {
+  alerts_->WaitForAll();
+  activity_.Close();
+}
 
 void MainWindow::CreateControls() {
   devicesLabel_ = Named(new QLabel(Tr(sw::LABEL_PHYSICAL_DEVICES), this), kIdDevicesLabel);

@@ -15,6 +15,7 @@
 #include "core/health_check.h"
 #include "core/smart_source.h"
 #include "ui/activity_counters.h"
+#include "ui/alert_mailer.h"
 #include "ui/config_host.h"
 
 namespace ui {
@@ -58,6 +59,7 @@ class MainWindow : public QWidget, public ConfigHost {
   HiddenAreaPanel* HiddenArea() const { return hidden_; }
   QTabWidget* Tabs() const { return tabs_; }
   TrayIcon* Tray() const { return tray_; }
+  AlertMailer* Alerts() const { return alerts_; }
   QTimer* RefreshTimer() { return &refreshTimer_; }
   QSize InitialClientSize() const { return initialSize_; }
 
@@ -89,6 +91,7 @@ class MainWindow : public QWidget, public ConfigHost {
   appcore::LibrarySmartSource source_;
   appcore::HealthMonitor monitor_;
   ActivityCounters activity_;
+  AlertMailer* alerts_ = nullptr;
   QLabel* devicesLabel_ = nullptr;
   QPushButton* refresh_ = nullptr;
   QLabel* appIcon_ = nullptr;

@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QLineEdit>
 #include <QListWidget>
@@ -644,6 +645,25 @@ class MainWindowTest : public QObject {
     std::vector<std::wstring> texts;
     QVERIFY(counters.RowTexts(0, &texts));
     QCOMPARE(texts.size(), size_t{5});
+  }
+
+  void alertMailsGoOutWithoutFreezingTheWindow() {
+    apptest::TempDir temp;
+    apptest::SmtpServer server("silent", temp.File("unused"));
+    appcore::AppConfig& live = appcore::LiveConfig();
+    live.tecAction = 2;
+    appcore::CopyField(live.recipients[0], 64, "ops@example.org");
+    appcore::CopyField(live.smtpServer, 64, "127.0.0.1");
+    live.smtpPort = static_cast<std::uint32_t>(server.port());
+    QElapsedTimer clock;
+    clock.start();
+    window_->CheckHealth();  // drive 0 has a failed attribute not yet reported
+    QVERIFY2(clock.elapsed() < 3000, "the alert held up the window");
+    window_->Alerts()->WaitForAll();
+    QVERIFY(clock.elapsed() >= 4000);  // the server's silence ran out on the worker
+    QVERIFY(!sink_.shown.empty());
+    QCOMPARE(QString::fromStdWString(sink_.shown[0].title), T(sw::MB_TITLE_SEND_TEST_EMAIL_ERROR));
+    appcore::SetConfigDefaults(&live);
   }
 
   // Last: the library is cleaned up.
