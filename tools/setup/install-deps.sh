@@ -5,7 +5,7 @@ set -e
 PACKAGES="build-essential cmake pkg-config git
   libgtest-dev libgmock-dev nlohmann-json3-dev zlib1g-dev libcpp-httplib-dev
   qt6-base-dev qt6-webengine-dev qt6-svg-dev libgl-dev
-  python3 python3-aiosmtpd curl xvfb xauth
+  python3 python3-aiosmtpd curl xvfb xauth imagemagick
   qemu-system-x86 busybox-static smartmontools cpio e2fsprogs"
 missing=""
 for p in $PACKAGES; do
