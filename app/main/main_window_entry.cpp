@@ -19,7 +19,12 @@ int RunMainWindow(const appcore::StartupContext& ctx, int& argc, char** argv) {
       exitCode = code;
       QApplication::exit(code);
     });
-    if (!ctx.startHidden) window.show();
+    // -m leaves only the tray icon; where the desktop has no tray the
+    // window starts minimised instead, so that it can still be reached.
+    if (!ctx.startHidden)
+      window.show();
+    else if (!window.Tray()->Available())
+      window.showMinimized();
     window.StartRefreshTimer();
     exitCode = QApplication::exec();
     window.Tray()->Remove();

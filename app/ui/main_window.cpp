@@ -273,8 +273,10 @@ void MainWindow::LayoutMainWindow(int width, int height) {
 void MainWindow::resizeEvent(QResizeEvent*) { LayoutMainWindow(width(), height()); }
 
 void MainWindow::changeEvent(QEvent* event) {
+  // Without a tray icon to bring it back, a hidden window would be lost:
+  // then it only minimises.
   if (event->type() == QEvent::WindowStateChange && isMinimized() &&
-      appcore::LiveConfig().minimizeToTray)
+      appcore::LiveConfig().minimizeToTray && tray_ != nullptr && tray_->Available())
     QTimer::singleShot(0, this, &QWidget::hide);
   QWidget::changeEvent(event);
 }

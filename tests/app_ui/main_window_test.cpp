@@ -293,7 +293,13 @@ class MainWindowTest : public QObject {
   void minimisingHidesToTheTrayWhenAsked() {
     appcore::LiveConfig().minimizeToTray = 1;
     window_->setWindowState(Qt::WindowMinimized);
-    QTRY_VERIFY(!window_->isVisible());
+    if (window_->Tray()->Available()) {
+      QTRY_VERIFY(!window_->isVisible());
+    } else {
+      // No tray to come back from: the window stays, minimised.
+      QTest::qWait(50);
+      QVERIFY(window_->isVisible());
+    }
     emit window_->Tray()->showRequested();  // "Show Spindlewatch" or a double-click
     QVERIFY(window_->isVisible());
     QVERIFY(!window_->isMinimized());
