@@ -6,6 +6,7 @@
 #include <QApplication>
 
 #include "viewer_main.h"
+#include "viewer_schemes.h"
 
 int main(int argc, char** argv) {
   // The browser engine refuses to start its sandbox as root; the disk
@@ -13,6 +14,7 @@ int main(int argc, char** argv) {
   if (::geteuid() == 0 && qEnvironmentVariableIsEmpty("QTWEBENGINE_DISABLE_SANDBOX"))
     qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
   QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+  bookloom::RegisterViewerSchemes();
   QApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("Bookloom"));
 

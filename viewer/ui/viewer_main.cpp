@@ -28,6 +28,7 @@
 #include "one_instance.h"
 #include "toolbar_images.h"
 #include "viewer_page.h"
+#include "viewer_schemes.h"
 
 namespace bookloom {
 
@@ -213,7 +214,10 @@ void TFrmViewerMain::BuildLayout() {
 
   FProfile = new QWebEngineProfile(this);  // off the record: nothing kept on disk
   FProfile->setHttpCacheType(QWebEngineProfile::NoCache);
-  FProfile->settings()->setUnknownUrlSchemePolicy(QWebEngineSettings::DisallowUnknownUrlSchemes);
+  // Other schemes the browser does not know go to the desktop, as the
+  // navigation rules would send them.
+  FProfile->settings()->setUnknownUrlSchemePolicy(QWebEngineSettings::AllowAllUnknownUrlSchemes);
+  InstallViewerSchemeHandler(FProfile);
   WebBrowser = new QWebEngineView(this);
   FPage = new TViewerPage(FProfile, WebBrowser);
   WebBrowser->setPage(FPage);
