@@ -155,9 +155,20 @@ void TFrmViewerMain::BuildLayout() {
   QPalette pal = pnlMenuBar->palette();
   pal.setColor(QPalette::Window, Qt::white);
   pnlMenuBar->setPalette(pal);
-  auto* bar = new QHBoxLayout(pnlMenuBar);
-  bar->setContentsMargins(0, 0, 4, 1);  // one pixel for the grey line (Shape1)
+  auto* column = new QVBoxLayout(pnlMenuBar);
+  column->setContentsMargins(0, 0, 0, 0);
+  column->setSpacing(0);
+  auto* bar = new QHBoxLayout;
+  bar->setContentsMargins(0, 0, 4, 0);
   bar->setSpacing(0);
+  column->addLayout(bar, 1);
+  auto* Shape1 = new QFrame(pnlMenuBar);  // the grey line along the bottom
+  Shape1->setFixedHeight(1);
+  Shape1->setAutoFillBackground(true);
+  QPalette linePal = Shape1->palette();
+  linePal.setColor(QPalette::Window, QColor(0xA0, 0xA0, 0xA0));
+  Shape1->setPalette(linePal);
+  column->addWidget(Shape1);
 
   AppButton = new QFrame(pnlMenuBar);
   AppButton->setFixedSize(169, 30);
@@ -209,7 +220,6 @@ void TFrmViewerMain::BuildLayout() {
   imgLogo->hide();
   bar->addWidget(btnPrint);
   bar->addWidget(imgLogo);
-  pnlMenuBar->setStyleSheet(QStringLiteral("#pnlMenuBar { border-bottom: 1px solid #a0a0a0; }"));
   root->addWidget(pnlMenuBar);
 
   FProfile = new QWebEngineProfile(this);  // off the record: nothing kept on disk
