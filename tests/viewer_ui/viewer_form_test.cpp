@@ -214,6 +214,28 @@ TEST_F(ViewerForm, WindowPositionIsSavedOnClose) {
   EXPECT_NEAR(r.width(), 640, 20) << "DefaultWidth of the book";
 }
 
+TEST_F(ViewerForm, DebugLogAndExecLinks) {
+  const QString book = WriteBook(
+      "debug.pagemint",
+      {{u"index.html", "<title>d</title><a id='exec' href='exec:/bin/true;one%20two'>run</a>"}},
+      {u"Debug=1"});
+  Make({book});
+  ASSERT_TRUE(WaitForPage(form, QStringLiteral("/index.html")));
+  QSignalSpy ran(form.data(), &TFrmViewerMain::ExternalRun);
+  ASSERT_TRUE(WaitForScript(form, QStringLiteral("!!document.getElementById('exec')"), true));
+  RunScript(form, QStringLiteral("document.getElementById('exec').click()"));
+  ASSERT_TRUE(QTest::qWaitFor([&] { return ran.count() == 1; }, 30000));
+  EXPECT_EQ(ran[0][0].toString(), QStringLiteral("/bin/true"));
+  EXPECT_EQ(ran[0][1].toStringList(), (QStringList{"one", "two"})) << "escapes decoded, then split";
+  // The server's lines and the window's own reach the debug log.
+  QStringList lines;
+  for (const auto& l : form->Log().Lines()) lines << QString::fromStdU16String(l);
+  const QString all = lines.join('\n');
+  EXPECT_TRUE(all.contains(QStringLiteral("Load page: ") + form->BaseURL() + "index.html")) << all.toStdString();
+  EXPECT_TRUE(all.contains(QStringLiteral("Ok: index.html"))) << all.toStdString();
+  EXPECT_TRUE(all.contains(QStringLiteral("Execute file: exec:/bin/true;one%20two"))) << all.toStdString();
+}
+
 // Requests keep being answered, whole and from one book or the other, while
 // the books are swapped under the server.
 TEST_F(ViewerForm, ReplacingTheBookLosesNoRequest) {
