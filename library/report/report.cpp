@@ -26,6 +26,7 @@ int CSMARTInfo::ExportReport(const wchar_t* path, int device, const wchar_t* hea
   const int row = FindDriveRow(device);
   if (row >= 0 && row < kMaxDriveRows) src.row = drives[row];
   src.nvme = IsNvmeBridge(src.row.bridgeType) || src.info.busType == 17;
+  bool written = false;
   {
     report::ReportWriter out(file);
     report::WriteHead(out, src, header, writeHeader != 0);
@@ -33,10 +34,16 @@ int CSMARTInfo::ExportReport(const wchar_t* path, int device, const wchar_t* hea
     if (options & 2) report::WriteAttributeTable(out, src);
     if (options & 4) report::WriteHistory(out, src, historyAttrId);
     out.Text(L"\n");
-    if (!out.Flush()) Logf("%s error.  Error: %d \"%s\"", "fwrite", errno, std::strerror(errno));
+    written = out.Flush();
+    if (!written) Logf("%s error.  Error: %d \"%s\"", "fwrite", errno, std::strerror(errno));
   }
-  std::fclose(file);
-  return 0;
+  // The last buffered bytes go out here; a full disk shows only now.
+  if (std::fclose(file) != 0 && written) {
+    written = false;
+    Logf("%s error.  Error: %d \"%s\"", "fclose", errno, std::strerror(errno));
+  }
+  // A report cut short is not reported as written.
+  return written ? 0 : -5002;
 }
 
 }  // namespace hwscope

@@ -184,4 +184,11 @@ TEST_F(Report, Failures) {
   EXPECT_FALSE(std::filesystem::exists(path));
 }
 
+TEST_F(Report, WriteFailureIsNotSuccess) {
+  if (!std::filesystem::exists("/dev/full")) GTEST_SKIP() << "no /dev/full";
+  // Opens fine, every write fails with "no space left".
+  EXPECT_EQ(engine_.ExportReport(L"/dev/full", kAta, nullptr, 0, 0, 0), -5002);
+  EXPECT_EQ(engine_.ExportReport(L"/dev/full", kAta, nullptr, 0, 7, 0), -5002);
+}
+
 }  // namespace
