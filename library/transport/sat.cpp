@@ -46,6 +46,9 @@ int DoScsiPassthroughCmd(platform::Handle device, std::uint8_t command, std::uin
     protocol = 5;
     tLength = 2;
     fromDevice = false;
+    // The transfer length field points at the count register: a count of 0
+    // would tell the translator there is no data phase for the 512 bytes.
+    c.count = 1;
   }
   std::uint8_t cdb[16] = {};
   const std::uint8_t byte2 = static_cast<std::uint8_t>((checkCondition ? 32 : 0) + (fromDevice ? 8 : 0) + 4 + tLength);

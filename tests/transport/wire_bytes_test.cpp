@@ -47,6 +47,42 @@ TEST(SatWire, TwelveByteFormsPerCommand) {
   ASSERT_EQ(1, hwscope::DoScsiPassthroughCmd(h, 0xD4, 0x01, 0, 0, nullptr, nullptr, nullptr, nullptr));
   EXPECT_EQ((Bytes{0xA1, 0x06, 0x0C, 0xD4, 0x00, 0x01, 0x4F, 0xC2, 0x00, 0xB0, 0x00, 0x00}),
             Cdb(rec->requests.back()));
+  // Data-out: PIO out, to the device, one 512-byte block named in the count.
+  std::memset(data, 0x5A, sizeof data);
+  // (The drive refuses a write to log 0, the log directory; the request is what counts.)
+  hwscope::DoScsiPassthroughCmd(h, 0xD6, 0, 0, 0, data, &size, nullptr, nullptr);
+  const Request& out = rec->requests.back();
+  EXPECT_EQ((Bytes{0xA1, 0x0A, 0x06, 0xD6, 0x01, 0x00, 0x4F, 0xC2, 0x00, 0xB0, 0x00, 0x00}), Cdb(out));
+  EXPECT_EQ(0, Header(out).dataIn);
+  EXPECT_EQ(512u, Header(out).dataTransferLength);
+  EXPECT_EQ(0x5A, out.in[92 + 511]);
+}
+
+TEST(SatWire, ConfigurationSetCarriesItsBlock) {
+  auto rec = InstallMachine(OneDrive("ata", "USB", "sat", R"(,"dco_max":1500000)"));
+  const platform::Handle h = OpenDisk(0);
+  std::uint8_t block[512] = {};
+  std::uint32_t size = 512;
+  ASSERT_EQ(1, hwscope::DoScsiPassthroughCmd(h, 0xC2, 0, 0, 0, block, &size, nullptr, nullptr));
+  EXPECT_EQ((Bytes{0xA1, 0x08, 0x0E, 0xC2, 0x01, 0x00, 0x00, 0x00, 0x00, 0xB1, 0x00, 0x00}),
+            Cdb(rec->requests.back()));
+  block[6] = 0x80;  // new maximum 1200000 = 0x124F80
+  block[7] = 0x4F;
+  block[8] = 0x12;
+  std::uint8_t sum = 0;
+  block[511] = 0;
+  for (int i = 0; i < 511; ++i) sum = static_cast<std::uint8_t>(sum + block[i]);
+  block[511] = static_cast<std::uint8_t>(0x100 - sum);
+  std::uint8_t regs[32] = {};
+  std::uint32_t regsSize = 32;
+  ASSERT_EQ(1, hwscope::DoScsiPassthroughCmd(h, 0xC3, 0, 0, 0, block, &size, regs, &regsSize));
+  EXPECT_EQ((Bytes{0xA1, 0x0A, 0x26, 0xC3, 0x01, 0x00, 0x00, 0x00, 0x00, 0xB1, 0x00, 0x00}),
+            Cdb(rec->requests.back()));
+  // The drive took the block: it now reports 1200001 user sectors.
+  std::uint8_t id[512] = {};
+  size = 512;
+  ASSERT_EQ(1, hwscope::DoScsiPassthroughCmd(h, 0xEC, 0, 0, 0, id, &size, nullptr, nullptr));
+  EXPECT_EQ(1200001u, static_cast<std::uint32_t>(id[120] | id[121] << 8 | id[122] << 16 | id[123] << 24));
 }
 
 TEST(SatWire, SixteenByteFormsCarryTheWholeAddress) {
