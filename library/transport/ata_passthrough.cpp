@@ -127,6 +127,12 @@ int DoAtaSetMaxExt(platform::Handle device, std::uint64_t a) {
 
 int DoAtaReadDmaExt(platform::Handle device, std::uint64_t a, void* buffer, std::uint32_t length) {
   const std::uint32_t count = length / 512;
+  // The count registers name at most 65536 sectors (0 stands for 65536); a
+  // longer read would come back short and look complete.
+  if (count == 0 || count > 65536 || length % 512 != 0) {
+    Logf("Exit DoAtaReadDmaExt (length %u not supported)", static_cast<unsigned>(length));
+    return 0;
+  }
   return Direct(device, "DoAtaReadDmaExt",
                 kIn | w::kAtaFlag48Bit | w::kAtaFlagUseDma, length, buffer,
                 {0x00, B(count, 0), B(a, 0), B(a, 1), B(a, 2), 0xE0, 0x25, 0},
