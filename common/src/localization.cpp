@@ -333,10 +333,12 @@ int Localization::Parse(std::FILE* f) {
     texts_[index] = copy;
   }
   if (result == -1 && key_count_ > 0) {
+    // The first key left without a text is the one reported (and shown).
     for (int i = 0; i < key_count_; ++i) {
       if (texts_[i]) continue;
       Fail(L"String Name " + Widen(keys_[i].name) + L" has not been defined.", kTitleParse);
       result = line;
+      break;
     }
   }
   OnLoaded();

@@ -293,6 +293,18 @@ TEST(Localization, ShowMessagesMarksTextsAndReportsFailures) {
   std::remove(path.c_str());
 }
 
+TEST(Localization, SeveralMissingKeysReportTheFirstOnce) {
+  g_shown.clear();
+  common::SetMessageSink(RecordMessage);
+  common::Localization loc(3, kKeys, 1);
+  std::string path = WriteBytes("two_missing", Utf8Bom("# only one\nKEY_C,\"gamma\",\n"));
+  EXPECT_EQ(loc.Load(path), 2);
+  EXPECT_STREQ(loc.GetLastErrorText(), L"String Name KEY_A has not been defined.");
+  EXPECT_EQ(g_shown.size(), 1u);
+  common::SetMessageSink(nullptr);
+  std::remove(path.c_str());
+}
+
 TEST(Localization, UnescapeText) {
   EXPECT_EQ(common::UnescapeText(L"a\\qb"), L"a//qb");
   EXPECT_EQ(common::UnescapeText(L"end\\"), L"end//");

@@ -71,10 +71,6 @@ class Localization {
   int show_messages_ = 0;
 };
 
-// Decodes the bytes of a string file into wide text: UTF-8 or UTF-16LE by
-// byte-order mark, UTF-16LE without one; CR LF becomes LF.
-std::wstring DecodeStringFile(const std::string& bytes);
-
 // Resolves the escapes of an entry's text (quotes already stripped).
 std::wstring UnescapeText(const std::wstring& text);
 
