@@ -46,6 +46,13 @@ void ScrambleField(char* text, std::size_t size, std::uint8_t key) {
   }
 }
 
+namespace {
+void ClearAfterText(char* field, std::size_t size) {
+  std::size_t length = strnlen(field, size);
+  if (length < size) std::memset(field + length, 0, size - length);
+}
+}  // namespace
+
 float CelsiusToFahrenheit(float c) { return c * 1.8f + 32.0f; }
 float FahrenheitToCelsius(float f) { return (f - 32.0f) / 1.8f; }
 
@@ -99,6 +106,10 @@ int SaveConfig(const AppConfig& record) {
   AppConfig copy = record;
   ScrambleField(copy.smtpUser, sizeof copy.smtpUser, kUserScrambleKey);
   ScrambleField(copy.smtpPassword, sizeof copy.smtpPassword, kPasswordScrambleKey);
+  // Where scrambling stopped early (a key character), the stored text ends;
+  // what followed must not reach the file in clear.
+  ClearAfterText(copy.smtpUser, sizeof copy.smtpUser);
+  ClearAfterText(copy.smtpPassword, sizeof copy.smtpPassword);
   std::size_t put = std::fwrite(&copy, 1, sizeof copy, file);
   bool closed = std::fclose(file) == 0;
   return (put == sizeof copy && closed) ? 1 : -1;

@@ -48,9 +48,12 @@ static_assert(offsetof(AppConfig, smtpPassword) == 6633);
 static_assert(offsetof(AppConfig, minimizeToTray) == 6697);
 static_assert(offsetof(AppConfig, activityRefreshSeconds) == 6700);
 
-// Fixed scrambling keys of the two credential fields.
-inline constexpr std::uint8_t kUserScrambleKey = 0x5A;
-inline constexpr std::uint8_t kPasswordScrambleKey = 0xA7;
+// Fixed scrambling keys of the two credential fields. A character equal to
+// its key ends the stored text, so the keys are control characters that no
+// typed name or password holds (a letter, or a byte of UTF-8 text, would
+// cut such credentials short on every save).
+inline constexpr std::uint8_t kUserScrambleKey = 0x1E;
+inline constexpr std::uint8_t kPasswordScrambleKey = 0x1F;
 
 // The one live record of the process.
 AppConfig& LiveConfig();

@@ -113,6 +113,27 @@ TEST_F(ConfigTest, UserNameWithItsKeyByteIsCutThere) {
   AppConfig back;
   EXPECT_EQ(appcore::LoadConfig(&back), 1);
   EXPECT_EQ(appcore::FieldText(back.smtpUser, 64), "ab");
+  // The part after the cut does not stay in the file in clear.
+  std::string b = apptest::ReadFile(path());
+  ASSERT_EQ(b.size(), sizeof(AppConfig));
+  EXPECT_EQ(b.find("cd"), std::string::npos);
+  for (size_t i = 6569 + 2; i < 6633; ++i) EXPECT_EQ(b[i], 0) << i;
+}
+
+TEST_F(ConfigTest, TypedCredentialsSurviveSaving) {
+  // Letters, digits, punctuation and UTF-8 text hold no key character.
+  const char* texts[] = {"Zoe.Zimmermann@example.org", "ZZ top \xc2\xa7 \xc3\xa7" "a va", "Ab9!\x7f~ \xff\xfe"};
+  for (const char* text : texts) {
+    AppConfig c;
+    appcore::SetConfigDefaults(&c);
+    appcore::CopyField(c.smtpUser, 64, text);
+    appcore::CopyField(c.smtpPassword, 64, text);
+    ASSERT_EQ(appcore::SaveConfig(c), 1);
+    AppConfig back;
+    ASSERT_EQ(appcore::LoadConfig(&back), 1);
+    EXPECT_EQ(appcore::FieldText(back.smtpUser, 64), text);
+    EXPECT_EQ(appcore::FieldText(back.smtpPassword, 64), text);
+  }
 }
 
 TEST_F(ConfigTest, MissingFileGivesDefaultsAndWritesNothing) {
