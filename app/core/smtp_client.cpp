@@ -9,6 +9,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <chrono>
 #include <cstring>
 
 #include "common/text.h"
@@ -77,10 +78,19 @@ class SmtpSession {
 
   // Reads one complete reply: up to the CR LF of its last line (the line
   // whose code is followed by a blank rather than "-"), at most 4096 bytes.
+  // The whole reply has 5 s; a server that hands it out a byte at a time
+  // cannot stretch the wait beyond that.
   int Receive(const char* step) {
     reply_.clear();
     char buffer[kReplySize];
+    auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(kTimeoutMs);
     while (reply_.size() < kReplySize && !ReplyComplete()) {
+      auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+                      deadline - std::chrono::steady_clock::now()).count();
+      pollfd pfd{fd_, POLLIN, 0};
+      int ready = left > 0 ? ::poll(&pfd, 1, static_cast<int>(left)) : 0;
+      if (ready < 0 && errno == EINTR) continue;
+      if (ready == 0) return CheckSocketResult(-1, step, kSocketTimeout);
       ssize_t n = ::recv(fd_, buffer, kReplySize - reply_.size(), 0);
       if (n < 0 && errno == EINTR) continue;
       int err = CheckSocketResult(n, step, n < 0 ? LastSocketError() : ECONNRESET);

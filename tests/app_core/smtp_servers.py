@@ -14,11 +14,13 @@ MODE:
                   command line received
   silent          accepts the connection and never answers
   close           accepts the connection and closes it at once
+  drip            hands out a greeting one byte a second, never ending it
 """
 import json
 import socket
 import sys
 import threading
+import time
 
 
 def wait_for_stdin_close():
@@ -82,6 +84,15 @@ def scripted(mode, outfile):
             f.write(line.encode() + b"\r\n")
 
         if mode == "close":
+            conn.close()
+            return
+        if mode == "drip":
+            try:
+                for byte in b"220 slowly" + b"." * 30:
+                    conn.sendall(bytes([byte]))
+                    time.sleep(1)
+            except OSError:
+                pass
             conn.close()
             return
         if mode == "silent":

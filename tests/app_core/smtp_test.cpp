@@ -163,6 +163,7 @@ INSTANTIATE_TEST_SUITE_P(
         FailureCase{"auth535", sw::ERROR_SEND_TEST_AUTHENTICATION_FAILED, 535, 1},
         FailureCase{"rcpt550", sw::ERROR_SEND_TEST_MAILBOX_UNAVAIABLE, 550, 3},
         FailureCase{"silent", sw::ERROR_SEND_TEST_TIMEOUT, appcore::kSocketTimeout, 1},
+        FailureCase{"drip", sw::ERROR_SEND_TEST_TIMEOUT, appcore::kSocketTimeout, 1},
         FailureCase{"close", sw::ERROR_SENDING_TEST_EMAIL, ECONNRESET, 1}),
     [](const auto& info) { return std::string(info.param.mode); });
 
