@@ -65,10 +65,10 @@ MainWindow::MainWindow(const QString& banner, QWidget* parent)
   initialSize_ = QSize(600, 600);
   QRect screen = QGuiApplication::primaryScreen() ? QGuiApplication::primaryScreen()->geometry()
                                                   : QRect(0, 0, 1280, 900);
-  appcore::WriteDebugLog(appcore::LogPlace("InitDialog", 2) +
-                         appcore::FormatText(L"GetSystemMetrics(%d) = %d", 0, screen.width()));
-  appcore::WriteDebugLog(appcore::LogPlace("InitDialog", 3) +
-                         appcore::FormatText(L"GetSystemMetrics(%d) = %d", 1, screen.height()));
+  appcore::WriteDebugLog(appcore::FormatText(L"%s[%d]:GetSystemMetrics(%d) = %d", L"InitDialog", 2,
+                                             0, screen.width()));
+  appcore::WriteDebugLog(appcore::FormatText(L"%s[%d]:GetSystemMetrics(%d) = %d", L"InitDialog", 3,
+                                             1, screen.height()));
   int h = std::min(800, std::max(600, screen.height() - 60));
   setGeometry(screen.width() / 2 - 350, std::max(0, screen.height() / 2 - h / 2), 700, h);
   LayoutMainWindow(700, h);
@@ -146,6 +146,7 @@ bool MainWindow::InitDevIconList() {
   appcore::WriteDebugLog(L"Adding drives to icon list view...");
   for (int device : PhysicalDevices()) {
     if (devices_->RowCount() >= kMaxRows) break;
+    appcore::WriteDebugLog(appcore::FormatText(L"%s[%d]:Device = %d", L"InitDevIconList", 2, device));
     QString text = TrFormat(sw::LABEL_DEVICES_DISK_NUMBER, device);
     std::wstring model;
     if (ReadModelNumber(device, &model)) text += "\r\n" + Q(model);
@@ -153,9 +154,12 @@ bool MainWindow::InitDevIconList() {
     if (ReadCapacityMb(device, &megabytes))
       text += "\r\n(" + QString::asprintf("%.2f GB", megabytes / 1024.0) + ")";
     bool smart = IsSmartDevice(device);
-    appcore::WriteDebugLog(appcore::LogPlace("InitDevIconList", 2) +
-                           appcore::FormatText(smart ? L"Device %d is SMART" : L"Device %d is NOT SMART", device));
+    appcore::WriteDebugLog(appcore::FormatText(
+        smart ? L"%s[%d]:Device %d is SMART" : L"%s[%d]:Device %d is NOT SMART", L"InitDevIconList", 3, device));
     devices_->AddDevice(smart ? 0 : 1, text, device);
+    appcore::WriteDebugLog(
+        appcore::FormatText(L"%s[%d]: %s is device %d", L"InitDevIconList", 4,
+                            model.empty() ? W(TrFormat(sw::LABEL_DEVICES_DISK_NUMBER, device)) : model, device));
   }
   return true;
 }

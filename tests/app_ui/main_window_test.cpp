@@ -20,6 +20,7 @@
 
 #include "common/text.h"
 #include "core/app_config.h"
+#include "core/app_state.h"
 #include "core/texts.h"
 #include "hwscope/hwscope.h"
 #include "test_support.h"
@@ -140,6 +141,20 @@ class MainWindowTest : public QObject {
     QVERIFY(text.startsWith(T(sw::LABEL_DEVICES_DISK_NUMBER).replace("%d", "0")));
     QVERIFY(text.contains("Hyperion HD2000-7K DT"));
     QVERIFY(text.contains(" GB)"));
+  }
+
+  void deviceListWritesItsDebugLines() {
+    appcore::State().debugMode = true;
+    window_->InitDevIconList();
+    appcore::State().debugMode = false;
+    std::ifstream in(folder_ + "/SpindlewatchLog.txt");
+    std::stringstream log;
+    log << in.rdbuf();
+    for (const char* line : {"InitDevIconList[2]:Device = 0\n", "InitDevIconList[3]:Device 0 is SMART\n",
+                             "InitDevIconList[4]: Hyperion HD2000-7K DT is device 0\n"})
+      QVERIFY2(log.str().find(line) != std::string::npos, line);
+    QVERIFY(log.str().find("is NOT SMART\n") != std::string::npos);
+    window_->ShowDevice(-1);
   }
 
   void noSelectionShowsThePrompt() {
