@@ -293,7 +293,9 @@ int SendMailMessage(const AppConfig& config, const std::wstring* subject,
   setsockopt(fd, SOL_SOCKET, SO_SNDTIMEO, &limit, sizeof limit);
   pos.Set(30);
 
-  if (int error = ConnectWithTimeout(fd, address)) {
+  // A port beyond 16 bits must not wrap round to another one.
+  bool portValid = config.smtpPort > 0 && config.smtpPort <= 65535;
+  if (int error = portValid ? ConnectWithTimeout(fd, address) : EINVAL) {
     ::close(fd);
     return giveUp(LocFormat(sw::ERROR_CANNOT_CONNECT_MAIL_SERVER, error));
   }

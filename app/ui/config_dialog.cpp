@@ -193,7 +193,7 @@ bool ConfigDialog::Confirm() {
                   emailTitle);
     if (working_.smtpServer[0] == '\0')
       return fail(TwoKeys(sw::CONFIG_INVALID_SERVER, sw::CONFIG_ENTER_SERVER), emailTitle);
-    if (working_.smtpPort == 0)
+    if (working_.smtpPort == 0 || working_.smtpPort > 65535)
       return fail(TwoKeys(sw::CONFIG_INVALID_PORT, sw::CONFIG_ENTER_PORT), emailTitle);
   }
   bool minutesOk = false;

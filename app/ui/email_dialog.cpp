@@ -190,7 +190,8 @@ bool EmailDialog::Validate() {
     return false;
   };
   if (recipients_->count() == 0) return fail(sw::ERROR_NO_EMAIL_ADDRESS, sw::MB_TITLE_NO_EMAIL_ADDRESS);
-  if (ReadUnsigned(port_->text()) == 0) return fail(sw::ERROR_INVALID_PORT_NO, sw::MB_TITLE_INVALID_PORT);
+  unsigned port = ReadUnsigned(port_->text());
+  if (port == 0 || port > 65535) return fail(sw::ERROR_INVALID_PORT_NO, sw::MB_TITLE_INVALID_PORT);
   std::string from = Field(from_);
   if (!from.empty() && appcore::IsValidEmailAddress(from.c_str()) != 0)
     return fail(sw::ERROR_INVALID_REPLY_EMAIL, sw::MB_TITLE_INVALID_EMAIL);

@@ -2,6 +2,7 @@
 // scripted servers that fail in the ways mail servers do.
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <chrono>
 #include <nlohmann/json.hpp>
 
@@ -197,6 +198,19 @@ TEST_F(SmtpTest, NoServerGivesUpBeforeTheDialogue) {
   EXPECT_EQ(progress.shown.size(), 1u);  // an alert shows no box here
   EXPECT_EQ(progress.status, appcore::LocFormat(sw::ERROR_CANNOT_CONNECT_MAIL_SERVER, ECONNREFUSED));
   EXPECT_EQ(appcore::SendMailMessage(config, nullptr, &body, false, nullptr), 1);
+}
+
+TEST_F(SmtpTest, PortBeyondSixteenBitsIsNotWrappedRound) {
+  std::string out = dir.File("log.txt");
+  apptest::SmtpServer server("rcpt550", out);
+  AppConfig config = MailConfig(server.port() + 65536, {"a@example.org"});
+  std::wstring subject = L"s";
+  std::wstring body = L"b";
+  apptest::RecordingProgress progress;
+  EXPECT_EQ(appcore::SendMailMessage(config, &subject, &body, true, &progress), 1);
+  ASSERT_EQ(progress.shown.size(), 1u);
+  EXPECT_EQ(progress.shown[0].text, appcore::LocFormat(sw::ERROR_CANNOT_CONNECT_MAIL_SERVER, EINVAL));
+  EXPECT_EQ(ReadFile(out), "");  // the server on the wrapped port heard nothing
 }
 
 TEST(SmtpPieces, ReplyCodeAndBase64) {

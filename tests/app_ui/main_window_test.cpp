@@ -343,6 +343,8 @@ class MainWindowTest : public QObject {
                                << two(sw::CONFIG_INVALID_SERVER, sw::CONFIG_ENTER_SERVER) << mailTitle;
     QTest::newRow("port 0") << 2 << "a@b.example" << "" << "mail.example" << 0
                             << two(sw::CONFIG_INVALID_PORT, sw::CONFIG_ENTER_PORT) << mailTitle;
+    QTest::newRow("port 65536") << 2 << "a@b.example" << "" << "mail.example" << 65536
+                                << two(sw::CONFIG_INVALID_PORT, sw::CONFIG_ENTER_PORT) << mailTitle;
   }
 
   void configurationValidation() {
@@ -443,6 +445,9 @@ class MainWindowTest : public QObject {
     dialog.AddAddress();
     QCOMPARE(QString::fromStdWString(sink_.shown.back().title), T(sw::EMAIL_ADD_DUPLICATE_MB_TITLE));
     Child<QLineEdit>(&dialog, 1034)->setText("0");
+    QVERIFY(!dialog.Validate());
+    QCOMPARE(QString::fromStdWString(sink_.shown.back().title), T(sw::MB_TITLE_INVALID_PORT));
+    Child<QLineEdit>(&dialog, 1034)->setText("65561");  // would wrap round to 25
     QVERIFY(!dialog.Validate());
     QCOMPARE(QString::fromStdWString(sink_.shown.back().title), T(sw::MB_TITLE_INVALID_PORT));
     Child<QLineEdit>(&dialog, 1034)->setText("2525");
