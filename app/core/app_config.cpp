@@ -117,7 +117,11 @@ int SaveConfig(const AppConfig& record) {
 
 void CopyField(char* field, std::size_t size, const std::string& text) {
   std::memset(field, 0, size);
-  std::memcpy(field, text.data(), std::min(text.size(), size - 1));
+  std::size_t length = std::min(text.size(), size - 1);
+  // A text cut short ends before a whole UTF-8 character, never inside one.
+  if (length < text.size())
+    while (length > 0 && (static_cast<unsigned char>(text[length]) & 0xC0) == 0x80) --length;
+  std::memcpy(field, text.data(), length);
 }
 
 std::string FieldText(const char* field, std::size_t size) {

@@ -81,7 +81,8 @@ int LoadConfig(AppConfig* record);
 // matching message).
 int SaveConfig(const AppConfig& record);
 
-// Copies text into a fixed 8-bit field, cut to size - 1 bytes.
+// Copies text into a fixed 8-bit field, cut to size - 1 bytes (at the start
+// of a UTF-8 character).
 void CopyField(char* field, std::size_t size, const std::string& text);
 std::string FieldText(const char* field, std::size_t size);
 

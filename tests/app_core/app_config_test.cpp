@@ -120,6 +120,25 @@ TEST_F(ConfigTest, UserNameWithItsKeyByteIsCutThere) {
   for (size_t i = 6569 + 2; i < 6633; ++i) EXPECT_EQ(b[i], 0) << i;
 }
 
+TEST(ConfigFields, LongTextIsCutBeforeAWholeCharacter) {
+  char field[8];
+  const struct {
+    std::string text;
+    std::string stored;
+  } cases[] = {
+      {"abcdefg", "abcdefg"},                    // fits
+      {"abcdefgh", "abcdefg"},                   // ASCII cut at 7 bytes
+      {"abcdef\xc3\xa9", "abcdef"},              // é would be split
+      {"abcd\xe2\x82\xac" "x", "abcd\xe2\x82\xac"},  // € fits whole
+      {"abcde\xe2\x82\xac", "abcde"},           // € would be split
+  };
+  for (const auto& c : cases) {
+    appcore::CopyField(field, sizeof field, c.text);
+    EXPECT_EQ(appcore::FieldText(field, sizeof field), c.stored) << c.text;
+    EXPECT_EQ(field[7], '\0');
+  }
+}
+
 TEST_F(ConfigTest, TypedCredentialsSurviveSaving) {
   // Letters, digits, punctuation and UTF-8 text hold no key character.
   const char* texts[] = {"Zoe.Zimmermann@example.org", "ZZ top \xc2\xa7 \xc3\xa7" "a va", "Ab9!\x7f~ \xff\xfe"};
