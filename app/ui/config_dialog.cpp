@@ -5,7 +5,9 @@
 #include <QHBoxLayout>
 #include <QIntValidator>
 #include <QVBoxLayout>
+#include <cctype>
 #include <cerrno>
+#include <charconv>
 #include <cstdlib>
 
 #include "core/app_state.h"
@@ -21,8 +23,18 @@ namespace ui {
 using appcore::MessageIcon;
 
 float ReadFloat(const QString& text) {
+  // The level is shown with a decimal point whatever the desktop's locale
+  // (and strtof would follow LC_NUMERIC, which the toolkit sets from it):
+  // read it back the same way. Blanks and a "+" may lead; reading stops at
+  // the first character that does not belong to the number.
   QByteArray bytes = text.toUtf8();
-  return std::strtof(bytes.constData(), nullptr);
+  const char* begin = bytes.constData();
+  const char* end = begin + bytes.size();
+  while (begin < end && std::isspace(static_cast<unsigned char>(*begin))) ++begin;
+  if (begin < end && *begin == '+') ++begin;
+  float value = 0.0f;
+  if (std::from_chars(begin, end, value).ec != std::errc()) return 0.0f;
+  return value;
 }
 
 unsigned ReadUnsigned(const QString& text, bool* ok) {

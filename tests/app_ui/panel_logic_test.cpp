@@ -4,10 +4,17 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <clocale>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+
+#include <unistd.h>
 
 #include "common/spindlewatch_localization.h"
 #include "core/texts.h"
 #include "ui/activity_counters.h"
+#include "ui/config_dialog.h"
 #include "ui/device_info_rows.h"
 #include "ui/hidden_area.h"
 
@@ -191,6 +198,35 @@ TEST_F(PanelLogicTest, ActivityValuesBetweenTwoSamples) {
   platform::DiskActivitySample later = a;
   later.tickMs = 2000;
   EXPECT_EQ(ui::ActivityValues(b, later), (std::array<double, 5>{}));
+}
+
+}  // namespace
+
+namespace {
+
+TEST(WarningLevelText, ReadsLikeANumberWithADecimalPoint) {
+  const struct {
+    const char* text;
+    float value;
+  } cases[] = {{"55.5", 55.5f}, {" +60.0", 60.0f}, {"-4.5", -4.5f}, {"7.5 C", 7.5f},
+               {"abc", 0.0f},   {"", 0.0f},        {"1e60", 0.0f}};
+  for (const auto& c : cases) EXPECT_EQ(ui::ReadFloat(QString(c.text)), c.value) << c.text;
+}
+
+// The toolkit takes LC_NUMERIC from the desktop; a decimal comma there must
+// not turn a typed 55.5 into 55.
+TEST(WarningLevelText, DecimalPointAlsoUnderACommaLocale) {
+  std::string dir = (std::filesystem::temp_directory_path() / ("sw_locale_test_" + std::to_string(getpid()))).string();
+  std::filesystem::create_directories(dir);
+  std::string make = "localedef -i de_DE -f UTF-8 " + dir + "/de_DE.UTF-8 >/dev/null 2>&1";
+  if (std::system(make.c_str()) != 0) GTEST_SKIP() << "no localedef";
+  setenv("LOCPATH", dir.c_str(), 1);
+  if (std::setlocale(LC_NUMERIC, "de_DE.UTF-8") == nullptr) GTEST_SKIP() << "no de_DE locale";
+  ASSERT_EQ(std::strtof("55.5", nullptr), 55.0f);  // the comma locale is in force
+  EXPECT_EQ(ui::ReadFloat(QString("55.5")), 55.5f);
+  std::setlocale(LC_NUMERIC, "C");
+  unsetenv("LOCPATH");
+  std::filesystem::remove_all(dir);
 }
 
 }  // namespace
