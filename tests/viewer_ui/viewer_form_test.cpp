@@ -179,6 +179,13 @@ TEST_F(ViewerForm, ZoomKeysStepByTenBetweenLimits) {
   const int base = form->Zoom();
   press(Qt::Key_Plus, 10);
   EXPECT_EQ(form->Zoom(), base + 100);
+  // Steps of ten continue past 400, up to the browser's largest zoom.
+  const int past400 = (410 - base + 9) / 10;
+  press(Qt::Key_0, 1);
+  press(Qt::Key_Plus, past400);
+  EXPECT_EQ(form->Zoom(), base + 10 * past400);
+  press(Qt::Key_Plus, 50);
+  EXPECT_EQ(form->Zoom(), 500);
   press(Qt::Key_0, 1);
   press(Qt::Key_Minus, (base - 30) / 10);
   EXPECT_EQ(form->Zoom(), 30);

@@ -139,8 +139,7 @@ void TFrmViewerMain::WebBrowserKeyUp(int key, Qt::KeyboardModifiers mods) {
   if (m == Qt::ControlModifier) {
     if (key == Qt::Key_0) SetZoom(DefaultZoomValue);
     else if ((key == Qt::Key_Plus || key == Qt::Key_Equal) && !(mods & Qt::KeypadModifier)) {
-      const int z = FZoom + 10;
-      SetZoom(z > 400 ? 1000 : z);
+      SetZoom(FZoom + 10);
     } else if (key == Qt::Key_Minus && !(mods & Qt::KeypadModifier)) {
       SetZoom(FZoom - 10);
     }
