@@ -20,6 +20,8 @@ const std::array<ActivityRowSpec, 5>& ActivityRowSpecs() {
 }
 
 namespace {
+constexpr std::uint64_t kMinSampleMs = 200;
+
 double Delta(std::uint64_t before, std::uint64_t after) {
   return after >= before ? static_cast<double>(after - before) : 0.0;
 }
@@ -63,6 +65,13 @@ void ActivityCounters::Collect() {
       disk.values = {};
       continue;
     }
+    // Showing a device collects twice in a row. Over a few milliseconds the
+    // kernel's coarse counters give nothing or a spike (one busy tick reads
+    // as 100 %) that would stick as the maximum: such a sample is skipped,
+    // and the values of the last full interval stay.
+    if (disk.haveLast && now.tickMs >= disk.last.tickMs &&
+        now.tickMs - disk.last.tickMs < kMinSampleMs)
+      continue;
     disk.values = disk.haveLast ? ActivityValues(disk.last, now) : std::array<double, 5>{};
     for (int i = 0; i < 5; ++i) disk.maxima[i] = std::max(disk.maxima[i], disk.values[i]);
     disk.last = now;

@@ -30,7 +30,7 @@ class ActivityCounters {
   // the first sample. Disks that appear later have no counters.
   void Open();
   // One new sample of every disk; values are averages since the previous
-  // collection.
+  // collection. A disk sampled less than 200 ms before keeps its values.
   void Collect();
   // Row texts of a disk (value and maximum through the row's format), or
   // false when the disk has no counters.

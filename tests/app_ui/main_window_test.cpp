@@ -667,6 +667,12 @@ class MainWindowTest : public QObject {
     QVERIFY(counters.Values(0, &values, &maxima));
     QVERIFY(values[0] > 0);
     QCOMPARE(maxima[0], values[0]);
+    // A second collection right after (as showing a device makes) keeps the
+    // values of the full interval instead of an empty or spiky one.
+    std::array<double, 5> first = values;
+    counters.Collect();
+    QVERIFY(counters.Values(0, &values, &maxima));
+    QVERIFY(values == first);
     QVERIFY(!counters.Values(42, &values, &maxima));
     std::vector<std::wstring> texts;
     QVERIFY(counters.RowTexts(0, &texts));
