@@ -22,4 +22,4 @@ SUDO=""
 $SUDO apt-get update -qq
 [ -z "$missing" ] && exit 0
 echo "Installing:$missing"
-DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends $missing
+DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq $missing
