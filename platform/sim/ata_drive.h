@@ -9,7 +9,7 @@
 #include <map>
 #include <vector>
 
-#include "sim/machine_spec.h"
+#include "sim/machine_contents.h"
 
 namespace platform::sim {
 

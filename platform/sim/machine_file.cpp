@@ -6,7 +6,7 @@
 
 #include <nlohmann/json.hpp>
 
-#include "sim/machine_spec.h"
+#include "sim/machine_contents.h"
 
 namespace platform::sim {
 namespace {

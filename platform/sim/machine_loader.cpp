@@ -2,7 +2,7 @@
 #include <sstream>
 
 #include "platform/backends.h"
-#include "sim/machine_spec.h"
+#include "sim/machine_contents.h"
 #include "sim/sim_machine.h"
 
 namespace platform {

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "sim/machine_spec.h"
+#include "sim/machine_contents.h"
 
 namespace platform::sim {
 

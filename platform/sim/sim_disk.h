@@ -10,7 +10,7 @@
 #include <optional>
 
 #include "sim/ata_drive.h"
-#include "sim/machine_spec.h"
+#include "sim/machine_contents.h"
 #include "sim/nvme_drive.h"
 
 namespace platform::sim {

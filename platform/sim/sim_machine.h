@@ -10,7 +10,7 @@
 #include <mutex>
 
 #include "platform/platform.h"
-#include "sim/machine_spec.h"
+#include "sim/machine_contents.h"
 #include "sim/sim_disk.h"
 
 namespace platform::sim {

@@ -9,7 +9,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/wire.h"
-#include "sim/machine_spec.h"
+#include "sim/machine_contents.h"
 #include "sim/sim_machine.h"
 
 namespace {

@@ -5,7 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/backends.h"
-#include "sim/machine_spec.h"
+#include "sim/machine_contents.h"
 
 namespace {
 
