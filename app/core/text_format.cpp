@@ -16,15 +16,15 @@ std::wstring ArgAsText(const FormatArg& arg) {
   return std::to_wstring(std::get<double>(arg));
 }
 
-// Formats one numeric conversion with the given flags/width/precision spec.
-std::wstring FormatNumber(const std::string& spec, char conv, const FormatArg& arg) {
+// Formats one numeric conversion; directive holds its flags, width and precision.
+std::wstring FormatNumber(const std::string& directive, char conv, const FormatArg& arg) {
   char buf[128];
   if (conv == 'f' || conv == 'e' || conv == 'g' || conv == 'E' || conv == 'G') {
     double v = 0;
     if (const auto* d = std::get_if<double>(&arg)) v = *d;
     else if (const auto* i = std::get_if<std::int64_t>(&arg)) v = static_cast<double>(*i);
     else return ArgAsText(arg);
-    std::snprintf(buf, sizeof buf, ("%" + spec + conv).c_str(), v);
+    std::snprintf(buf, sizeof buf, ("%" + directive + conv).c_str(), v);
   } else {
     long long v = 0;
     if (const auto* i = std::get_if<std::int64_t>(&arg)) v = *i;
@@ -32,10 +32,10 @@ std::wstring FormatNumber(const std::string& spec, char conv, const FormatArg& a
     else return ArgAsText(arg);
     if (conv == 'c') return std::wstring(1, static_cast<wchar_t>(v));
     if (conv == 'u' || conv == 'x' || conv == 'X' || conv == 'o')
-      std::snprintf(buf, sizeof buf, ("%" + spec + "ll" + conv).c_str(),
+      std::snprintf(buf, sizeof buf, ("%" + directive + "ll" + conv).c_str(),
                     static_cast<unsigned long long>(v));
     else
-      std::snprintf(buf, sizeof buf, ("%" + spec + "lld").c_str(), v);
+      std::snprintf(buf, sizeof buf, ("%" + directive + "lld").c_str(), v);
   }
   return common::FromUtf8(buf);
 }
@@ -58,18 +58,18 @@ std::wstring FormatTextV(const std::wstring& format, const std::vector<FormatArg
     }
     // %[flags][width][.precision][length]conversion
     size_t j = i + 1;
-    std::string spec;
+    std::string directive;
     while (j < format.size() && std::wcschr(L"-+ #0", format[j]) && format[j] != 0)
-      spec += static_cast<char>(format[j++]);
+      directive += static_cast<char>(format[j++]);
     int digits = 0;
     while (j < format.size() && format[j] >= L'0' && format[j] <= L'9' && digits < 3)
-      spec += static_cast<char>(format[j++]), ++digits;
+      directive += static_cast<char>(format[j++]), ++digits;
     if (j < format.size() && format[j] == L'.') {
-      spec += '.';
+      directive += '.';
       ++j;
       digits = 0;
       while (j < format.size() && format[j] >= L'0' && format[j] <= L'9' && digits < 3)
-        spec += static_cast<char>(format[j++]), ++digits;
+        directive += static_cast<char>(format[j++]), ++digits;
     }
     while (j < format.size() && std::wcschr(L"hlLqjzt", format[j]) && format[j] != 0) ++j;
     if (j >= format.size()) {  // a lone % at the end stays as written
@@ -88,14 +88,14 @@ std::wstring FormatTextV(const std::wstring& format, const std::vector<FormatArg
     const FormatArg& arg = args[next++];
     if (conv == L's' || conv == L'S') {
       std::wstring text = ArgAsText(arg);
-      size_t dot = spec.find('.');
+      size_t dot = directive.find('.');
       if (dot != std::string::npos) {
-        size_t limit = std::strtoul(spec.c_str() + dot + 1, nullptr, 10);
+        size_t limit = std::strtoul(directive.c_str() + dot + 1, nullptr, 10);
         if (text.size() > limit) text.resize(limit);
       }
       out += text;
     } else {
-      out += FormatNumber(spec, static_cast<char>(conv), arg);
+      out += FormatNumber(directive, static_cast<char>(conv), arg);
     }
   }
   return out;
