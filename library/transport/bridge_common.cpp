@@ -3,6 +3,18 @@
 #include "frame/log.h"
 
 namespace hwscope::transport {
+
+bool StartCannedCommand(const char* name, std::uint8_t command, std::uint8_t subValue,
+                        std::uint32_t addressLow, std::uint32_t addressHigh, bool allow48,
+                        CannedAta* c) {
+  Logf("Enter %s", name);
+  const std::uint64_t address = (static_cast<std::uint64_t>(addressHigh) << 32) | addressLow;
+  if (!CannedRegisters(command, subValue, address, false, c) || (!allow48 && c->ext)) {
+    Logf("Exit %s (command 0x%02X not supported)", name, command);
+    return false;
+  }
+  return true;
+}
 namespace w = platform::wire;
 
 bool ReadBridgeTaskFile(platform::Handle device, const char* name, const std::uint8_t* cdb,

@@ -7,6 +7,14 @@
 
 namespace hwscope::transport {
 
+// The opening of a bridge command: logs "Enter <name>", builds the canned
+// registers of `command` for the 64-bit address in *c, and logs the exit
+// line "(command 0x.. not supported)" and returns false when the bridge
+// cannot carry it (an unknown command, or a 48-bit one when `allow48` is off).
+bool StartCannedCommand(const char* name, std::uint8_t command, std::uint8_t subValue,
+                        std::uint32_t addressLow, std::uint32_t addressHigh, bool allow48,
+                        CannedAta* c);
+
 // Reads the bridge's task-file reply (CDB `cdb`, `length` bytes) and fills
 // the return-register block. `name` is the transport's name for the exit
 // lines "(3)" (device control) and "(4)" (SCSI status). `layout` picks the

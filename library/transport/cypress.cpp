@@ -41,13 +41,9 @@ int DoScsiPassthroughCmd_cypress(platform::Handle device, std::uint8_t command,
                                  std::uint8_t subValue, std::uint32_t addressLow,
                                  std::uint32_t addressHigh, void* data, std::uint32_t* dataSize,
                                  void* returnRegs, std::uint32_t* returnRegsSize) {
-  Logf("Enter %s", kName);
-  const std::uint64_t address = (static_cast<std::uint64_t>(addressHigh) << 32) | addressLow;
   CannedAta c;
-  if (!CannedRegisters(command, subValue, address, false, &c) || c.ext) {
-    Logf("Exit %s (command 0x%02X not supported)", kName, command);
+  if (!StartCannedCommand(kName, command, subValue, addressLow, addressHigh, false, &c))
     return 0;
-  }
   const std::uint8_t regs[7] = {c.features, c.count, c.lbaLow, c.lbaMid, c.lbaHigh, c.device, c.command};
   std::uint8_t cdb[16];
   AtacbCdb(cdb, command == 0xEC ? 0x80 : 0x00, regs);

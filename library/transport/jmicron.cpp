@@ -38,13 +38,9 @@ int DoScsiPassthroughCmd_jmicron(platform::Handle device, std::uint8_t command,
                                  std::uint8_t subValue, std::uint32_t addressLow,
                                  std::uint32_t addressHigh, void* data, std::uint32_t* dataSize,
                                  void* returnRegs, std::uint32_t* returnRegsSize) {
-  Logf("Enter %s", kName);
-  const std::uint64_t address = (static_cast<std::uint64_t>(addressHigh) << 32) | addressLow;
   CannedAta c;
-  if (!CannedRegisters(command, subValue, address, false, &c)) {
-    Logf("Exit %s (command 0x%02X not supported)", kName, command);
+  if (!StartCannedCommand(kName, command, subValue, addressLow, addressHigh, true, &c))
     return 0;
-  }
   bool second = false;
   if (!ProbeJMicronPort(device, kName, &second)) return 0;
   const std::uint8_t select = second ? 0xB0 : 0xA0;

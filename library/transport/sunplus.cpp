@@ -57,19 +57,16 @@ int DoScsiPassthroughCmd_sunplus(platform::Handle device, std::uint8_t command,
                                  std::uint8_t subValue, std::uint32_t addressLow,
                                  std::uint32_t addressHigh, void* data, std::uint32_t* dataSize,
                                  void* returnRegs, std::uint32_t* returnRegsSize) {
-  Logf("Enter %s", kName);
-  const std::uint64_t address = (static_cast<std::uint64_t>(addressHigh) << 32) | addressLow;
   CannedAta c;
-  if (!CannedRegisters(command, subValue, address, false, &c)) {
-    Logf("Exit %s (command 0x%02X not supported)", kName, command);
+  if (!StartCannedCommand(kName, command, subValue, addressLow, addressHigh, true, &c))
     return 0;
-  }
   std::uint8_t dev = 0xA0;
   if (command == 0xF8 || c.ext)
     dev = 0xE0;
   else if (command == 0xF9)
     dev = static_cast<std::uint8_t>(0xE0 + ((addressLow >> 24) & 0x0F));
-  if (c.ext && !LoadHighRegisters(device, kName, 0, command == 0x37 ? address : 0, returnRegs))
+  if (c.ext && !LoadHighRegisters(device, kName, 0, command == 0x37 ? (static_cast<std::uint64_t>(addressHigh) << 32) | addressLow : 0,
+                                returnRegs))
     return 0;
   const std::uint8_t regs[7] = {c.features, c.count, c.lbaLow, c.lbaMid, c.lbaHigh, dev, c.command};
   const std::uint32_t length = c.data == AtaData::kNone ? 0 : 512;
