@@ -164,7 +164,7 @@ std::vector<InfoRow> BuildDeviceInfoRows(const DeviceInfoInput& in, int* firstAc
                     FormatText(L"%d MB", in.partitions[i].second)});
   b.Header(sw::DI_LIST_DISK_ACTIVITY);
   *firstActivityRow = static_cast<int>(rows.size());
-  for (const ActivityRowSpec& spec : ActivityRowSpecs()) b.Indented(LocText(spec.nameKey), L"");
+  for (const ActivityRowSpec& row : ActivityRowSpecs()) b.Indented(LocText(row.nameKey), L"");
   b.Header(sw::DI_LIST_DISK_GEO);
   b.Row(sw::DI_LIST_CYLINDERS, Number(r.cylinders));
   b.Row(sw::DI_LIST_TRACKS_PER_CYLINDER, std::to_wstring(r.tracksPerCylinder));

@@ -35,43 +35,43 @@ std::uint32_t NvmeProtocolQuery(ControlRequest& r) {
   constexpr std::uint32_t kHeader = kSpecific + sizeof(wire::StorageProtocolSpecificData);
   if (r.inSize < kHeader) return kErrorInvalidParameter;
   std::uint32_t propertyId, queryType;
-  wire::StorageProtocolSpecificData spec;
+  wire::StorageProtocolSpecificData protocol;
   std::memcpy(&propertyId, r.buffer, 4);
   std::memcpy(&queryType, r.buffer + 4, 4);
-  std::memcpy(&spec, r.buffer + kSpecific, sizeof spec);
+  std::memcpy(&protocol, r.buffer + kSpecific, sizeof protocol);
   if (propertyId != wire::kStorageAdapterProtocolSpecificProperty &&
       propertyId != wire::kStorageDeviceProtocolSpecificProperty)
     return kErrorNotSupported;
-  if (spec.protocolType != wire::kProtocolTypeNvme) return kErrorNotSupported;
+  if (protocol.protocolType != wire::kProtocolTypeNvme) return kErrorNotSupported;
   if (queryType == wire::kPropertyExistsQuery) return kErrorSuccess;
   if (queryType != wire::kPropertyStandardQuery) return kErrorInvalidParameter;
-  if (spec.dataOffset < sizeof(wire::StorageProtocolSpecificData) || spec.dataLength == 0 ||
-      spec.dataLength > kMaxQueryData)
+  if (protocol.dataOffset < sizeof(wire::StorageProtocolSpecificData) || protocol.dataLength == 0 ||
+      protocol.dataLength > kMaxQueryData)
     return kErrorInvalidParameter;
-  std::uint64_t end = std::uint64_t{kSpecific} + spec.dataOffset + spec.dataLength;
+  std::uint64_t end = std::uint64_t{kSpecific} + protocol.dataOffset + protocol.dataLength;
   if (end > r.outSize) return kErrorInsufficientBuffer;
 
   NvmeAdminCommand cmd;
   std::vector<std::uint8_t> data;
-  if (spec.dataType == wire::kNvmeDataTypeIdentify) {
-    if (spec.requestValue > 0xFF) return kErrorInvalidParameter;
+  if (protocol.dataType == wire::kNvmeDataTypeIdentify) {
+    if (protocol.requestValue > 0xFF) return kErrorInvalidParameter;
     data.assign(kIdentifyLength, 0);
     cmd.opcode = kAdminIdentify;
-    cmd.cdw10 = spec.requestValue;  // CNS: 1 controller, 0 namespace
-    if (spec.requestValue == 0)
-      cmd.nsid = spec.requestSubValue != 0 ? spec.requestSubValue : r.target.disk.nvmeNamespace;
-  } else if (spec.dataType == wire::kNvmeDataTypeLogPage) {
-    if (spec.requestValue > 0xFF) return kErrorInvalidParameter;
-    std::uint32_t length = LogPageLength(spec.requestValue, spec.dataLength) & ~3u;
+    cmd.cdw10 = protocol.requestValue;  // CNS: 1 controller, 0 namespace
+    if (protocol.requestValue == 0)
+      cmd.nsid = protocol.requestSubValue != 0 ? protocol.requestSubValue : r.target.disk.nvmeNamespace;
+  } else if (protocol.dataType == wire::kNvmeDataTypeLogPage) {
+    if (protocol.requestValue > 0xFF) return kErrorInvalidParameter;
+    std::uint32_t length = LogPageLength(protocol.requestValue, protocol.dataLength) & ~3u;
     if (length == 0) return kErrorInvalidParameter;
     data.assign(length, 0);
     std::uint32_t dwords = length / 4 - 1;
     cmd.opcode = kAdminGetLogPage;
     cmd.nsid = kAllNamespaces;
-    cmd.cdw10 = (dwords & 0xFFFF) << 16 | spec.requestValue;
+    cmd.cdw10 = (dwords & 0xFFFF) << 16 | protocol.requestValue;
     cmd.cdw11 = dwords >> 16;
-    cmd.cdw12 = spec.requestSubValue;   // offset, low half
-    cmd.cdw13 = spec.requestSubValue2;  // offset, high half
+    cmd.cdw12 = protocol.requestSubValue;   // offset, low half
+    cmd.cdw13 = protocol.requestSubValue2;  // offset, high half
   } else {
     return kErrorNotSupported;
   }
@@ -81,16 +81,16 @@ std::uint32_t NvmeProtocolQuery(ControlRequest& r) {
   if (cmd.status != 0) return kErrorIoDevice;
 
   // Reply: descriptor version and size, the echoed request, then the data.
-  std::uint32_t copied = std::min<std::uint32_t>(spec.dataLength, static_cast<std::uint32_t>(data.size()));
-  std::uint8_t* out = r.buffer + kSpecific + spec.dataOffset;
-  std::memset(out, 0, spec.dataLength);
+  std::uint32_t copied = std::min<std::uint32_t>(protocol.dataLength, static_cast<std::uint32_t>(data.size()));
+  std::uint8_t* out = r.buffer + kSpecific + protocol.dataOffset;
+  std::memset(out, 0, protocol.dataLength);
   std::memcpy(out, data.data(), copied);
   std::uint32_t descriptorSize = kHeader;
   std::memcpy(r.buffer, &descriptorSize, 4);
   std::memcpy(r.buffer + 4, &descriptorSize, 4);
-  spec.dataLength = copied;
-  spec.fixedProtocolReturnData = cmd.result;
-  std::memcpy(r.buffer + kSpecific, &spec, sizeof spec);
+  protocol.dataLength = copied;
+  protocol.fixedProtocolReturnData = cmd.result;
+  std::memcpy(r.buffer + kSpecific, &protocol, sizeof protocol);
   *r.returned = static_cast<std::uint32_t>(end);
   return kErrorSuccess;
 }
